@@ -1,0 +1,204 @@
+#include "clusterflow/GenClusterMap.h"
+
+#include "clusterflow/TimelineReader.h"
+#include "tagcloud/tagcache.h"
+
+#include <tulip/Graph.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <unistd.h>
+
+ClusterTimeToNode clusterTimeToNode(10);
+NodeToClusterTime nodeToClusterTime(10);
+ClusterTimeToIdList clusterTimeToIdListObjects(10);
+ClusterTimeToIdList clusterTimeToIdListFeatures(10);
+NodeToFileId nodeToFileId(10);
+tlp::Graph* clusterFlowDiagram = nullptr;
+QString tagCloudStub;
+TagCache* tagCache = new TagCache();
+
+tlp::Graph* getClusterFlowGraph() {
+  return clusterFlowDiagram;
+}
+
+NodeToFileId& getNodeToFileId() {
+  return nodeToFileId;
+}
+
+QString& getTagCloudStub() {
+  return tagCloudStub;
+}
+
+TagCache* getTagCloudCache() {
+  return tagCache;
+}
+
+namespace {
+
+unsigned int idCount(const ClusterTimeToIdList& lists, tlp::node n) {
+  const auto clusterTime = nodeToClusterTime.find(n);
+  if (clusterTime == nodeToClusterTime.end())
+    return 0;
+  const auto byCluster = lists.find(clusterTime->second.first);
+  if (byCluster == lists.end())
+    return 0;
+  const auto byTime = byCluster->second.find(clusterTime->second.second);
+  return byTime == byCluster->second.end() ? 0 : static_cast<unsigned int>(byTime->second.size());
+}
+
+const char* const kUsage = " <timeline file> <cluster seq stub> <cluster object stub extension> "
+                           "<cluster feature stub extension> <tag cloud path> <tag cloud name> "
+                           "<tag cloud stub extension>";
+
+std::string clusterFileName(const std::string& stub, int time, const std::string& extension) {
+  return stub + toString(time) + "." + extension;
+}
+
+// The pipeline that turns the bare graph into the finished metro map.
+void runGraphPipeline(tlp::Graph* graph) {
+  deleteMultiEdges(graph);
+}
+
+// Writes the graph beside `path` first and renames it into place only once it is
+// complete, so that a failed save never destroys an earlier file.
+bool saveGraphSafely(tlp::Graph* graph, const std::string& path) {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  // Keep the suffix: the graph library picks compression by the file name.
+  const std::string suffix = path.size() > 3 && path.compare(path.size() - 3, 3, ".gz") == 0
+                                 ? ".tlp.gz"
+                                 : ".tlp";
+  const fs::path temporary = target.parent_path() / ("." + target.filename().string() + ".part-" +
+                                                     std::to_string(::getpid()) + suffix);
+  if (!tlp::saveGraph(graph, temporary.string())) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return false;
+  }
+  std::error_code renameError;
+  fs::rename(temporary, target, renameError);
+  if (renameError) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return false;
+  }
+  return true;
+}
+
+} // namespace
+
+unsigned int numObjects(tlp::node n) {
+  return idCount(clusterTimeToIdListObjects, n);
+}
+
+unsigned int numFeatures(tlp::node n) {
+  return idCount(clusterTimeToIdListFeatures, n);
+}
+
+void stringSplit(std::string str, std::string delim, std::vector<std::string>& results) {
+  std::size_t start = str.find_first_not_of(delim);
+  while (start != std::string::npos) {
+    const std::size_t end = str.find_first_of(delim, start);
+    results.push_back(str.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    start = str.find_first_not_of(delim, end);
+  }
+}
+
+std::string toString(int number) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", number);
+  return text;
+}
+
+int loadFiles(int argc, char** argv, bool writeToDisk) {
+  if (argc != (writeToDisk ? 9 : 8)) {
+    std::cerr << "Invalid syntax:  " << (argc > 0 && argv[0] ? argv[0] : "textferro") << kUsage
+              << (writeToDisk ? " <tulip out file>" : "") << std::endl;
+    return 1;
+  }
+
+  const std::string timelinePath = argv[1];
+  const std::string clusterStub = argv[2];
+  const std::string objectExtension = argv[3];
+  const std::string featureExtension = argv[4];
+  tagCloudStub = QString::fromLocal8Bit(argv[6]);
+  tagCache->setTagDirPath(QString::fromLocal8Bit(argv[5]));
+  tagCache->setTagFileExtension("." + QString::fromLocal8Bit(argv[7]));
+  const std::string outputPath = writeToDisk ? argv[8] : std::string();
+
+  // A second load in the same process starts from empty tables.
+  clusterTimeToNode.clear();
+  nodeToClusterTime.clear();
+  clusterTimeToIdListObjects.clear();
+  clusterTimeToIdListFeatures.clear();
+  nodeToFileId.clear();
+
+  if (!timeline::isReadableFile(timelinePath)) {
+    std::cerr << "Could not open file " << timelinePath << std::endl;
+    return 1;
+  }
+
+  std::cerr << "Loading timeline... " << std::flush;
+  std::vector<timeline::Series> timeClusterList;
+  int maxTime = -1;
+  std::string error;
+  if (!timeline::readTimeline(timelinePath, timeClusterList, maxTime, error)) {
+    std::cerr << std::endl << error << std::endl;
+    return 1;
+  }
+  std::cerr << std::endl;
+
+  const long long dummies = timeline::countDummyNodes(timeClusterList);
+  if (dummies > timeline::kMaxDummyNodes) {
+    std::cerr << timelinePath << ": the gaps and late starts of the series need " << dummies
+              << " dummy nodes; at most " << timeline::kMaxDummyNodes << " are supported"
+              << std::endl;
+    return 1;
+  }
+
+  // Every time step needs its two cluster files. Look for all of them before the
+  // graph is built, so that a missing one fails at once on a large timeline.
+  for (int time = 1; time <= maxTime; ++time) {
+    for (const std::string* extension : {&objectExtension, &featureExtension}) {
+      const std::string name = clusterFileName(clusterStub, time, *extension);
+      if (!timeline::isReadableFile(name)) {
+        std::cerr << "Could not open file " << name << std::endl;
+        return 1;
+      }
+    }
+  }
+
+  tlp::Graph* graph = tlp::newGraph();
+
+  std::cerr << "Creating cluster graph..." << std::flush;
+  timelineToGraph(graph, timeClusterList);
+  std::cerr << std::endl;
+  timeClusterList = std::vector<timeline::Series>();
+
+  std::cerr << "Loading cluster files... " << std::flush;
+  for (int time = 1; time <= maxTime; ++time) {
+    std::cerr << "." << std::flush;
+    if (!timeline::readClusterFile(clusterFileName(clusterStub, time, objectExtension), time,
+                                   clusterTimeToIdListObjects, error) ||
+        !timeline::readClusterFile(clusterFileName(clusterStub, time, featureExtension), time,
+                                   clusterTimeToIdListFeatures, error)) {
+      std::cerr << std::endl << error << std::endl;
+      delete graph;
+      return 1;
+    }
+  }
+  std::cerr << std::endl;
+
+  runGraphPipeline(graph);
+
+  if (writeToDisk && !saveGraphSafely(graph, outputPath)) {
+    std::cerr << "Could not write file " << outputPath << std::endl;
+    delete graph;
+    return 1;
+  }
+
+  clusterFlowDiagram = graph;
+  return 0;
+}

@@ -1,0 +1,72 @@
+#ifndef TEXTFERRO_GENCLUSTERMAP_H
+#define TEXTFERRO_GENCLUSTERMAP_H
+
+// Loading of a cluster timeline and the pipeline that turns it into the
+// cluster-flow graph: one node per cluster and time step, edges along every
+// series, dummy nodes across time gaps, station styling and the metro-map layout.
+//
+// The process-wide state below is written once by loadFiles() and read by the
+// windows afterwards. The graph and the maps live until the process ends.
+
+#include <QString>
+
+#include <tulip/Edge.h>
+#include <tulip/Node.h>
+
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace tlp {
+class Graph;
+}
+class TagCache;
+
+using ClusterTimeToNode = std::unordered_map<int, std::unordered_map<int, tlp::node>>;
+using NodeToClusterTime = std::unordered_map<tlp::node, std::pair<int, int>>;
+using ClusterTimeToIdList = std::unordered_map<int, std::unordered_map<int, std::vector<std::string>>>;
+using NodeToFileId = std::unordered_map<tlp::node, QString>;
+
+// ---- Process-wide state ----------------------------------------------------
+extern ClusterTimeToNode clusterTimeToNode;        // cluster -> time -> node
+extern NodeToClusterTime nodeToClusterTime;        // node -> (cluster, time)
+extern ClusterTimeToIdList clusterTimeToIdListObjects;  // cluster -> time -> documents
+extern ClusterTimeToIdList clusterTimeToIdListFeatures; // cluster -> time -> terms
+extern NodeToFileId nodeToFileId;                  // node -> ".t<time>.c<cluster>"
+extern tlp::Graph* clusterFlowDiagram;             // null until a load succeeds
+extern QString tagCloudStub;                       // tag cloud name from the command line
+extern TagCache* tagCache;                         // the process's one tag cache
+
+tlp::Graph* getClusterFlowGraph();
+NodeToFileId& getNodeToFileId();
+QString& getTagCloudStub();
+TagCache* getTagCloudCache();
+// Numbers of documents and terms of the cluster of n; 0 for a node that is not a cluster node.
+unsigned int numObjects(tlp::node n);
+unsigned int numFeatures(tlp::node n);
+
+// ---- Loader ------------------------------------------------------------------
+// Reads the seven positional arguments (eight in write mode, the last being the
+// graph file to write), builds, styles and lays out the graph and publishes it.
+// Returns 0 on success and 1 on any error, after a message on standard error.
+int loadFiles(int argc, char** argv, bool writeToDisk);
+
+// Appends the non-empty pieces of str between any of the characters of delim.
+void stringSplit(std::string str, std::string delim, std::vector<std::string>& results);
+std::string toString(int number);
+
+// ---- Graph pipeline ------------------------------------------------------------
+// Builds nodes and edges of an empty graph from series of (time, cluster) pairs
+// sorted by time. Prints one progress dot per series.
+void timelineToGraph(tlp::Graph* splitMergeGraph,
+                     std::vector<std::vector<std::pair<int, int>>>& timeClusterList);
+
+// Leaves one edge of every bundle of parallel edges.
+void deleteMultiEdges(tlp::Graph* splitMergeGraph);
+// Removes every dummy chain; a chain between two cluster nodes becomes one faint
+// "vanish" edge between them.
+void deleteDummyAndReconnect(tlp::Graph* splitMergeGraph);
+void deletePathAndRecon(tlp::Graph* splitMergeGraph, tlp::node dummyNode);
+
+#endif

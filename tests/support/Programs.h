@@ -1,0 +1,55 @@
+#ifndef TEXTFERRO_TESTS_PROGRAMS_H
+#define TEXTFERRO_TESTS_PROGRAMS_H
+
+// Runs the project's programs as separate processes, the way users run them.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+struct ProgramResult {
+  int exitCode = -1;
+  bool finished = false;
+  std::string out;
+  std::string err;
+};
+
+inline QString programPath(const char* name) {
+  for (const char* dir : {"/src/app/", "/tools/"}) {
+    const QString path = QString(TEXTFERRO_BINARY_DIR) + dir + name;
+    if (QFile::exists(path))
+      return path;
+  }
+  return QString(TEXTFERRO_BINARY_DIR) + "/" + name;
+}
+
+// Runs `program` with `arguments`. Windows use Qt's offscreen platform: the
+// failure paths must end before any window exists.
+inline ProgramResult runProgram(const char* program, const QStringList& arguments,
+                                int timeoutMs = 120000) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  // Without a runtime directory Qt prints a warning that would garble stderr.
+  const QString runtime = QDir::tempPath() + "/textferro-test-runtime";
+  QDir().mkpath(runtime);
+  QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  environment.insert("XDG_RUNTIME_DIR", runtime);
+  process.setProcessEnvironment(environment);
+  process.start(programPath(program), arguments);
+  ProgramResult result;
+  result.finished = process.waitForFinished(timeoutMs);
+  if (!result.finished)
+    process.kill();
+  result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  result.out = process.readAllStandardOutput().toStdString();
+  result.err = process.readAllStandardError().toStdString();
+  return result;
+}
+
+#endif
