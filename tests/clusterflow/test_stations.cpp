@@ -70,58 +70,37 @@ protected:
   }
 
   tlp::node at(int cluster, int time) { return clusterTimeToNode.at(cluster).at(time); }
-  bool major(tlp::node n) {
-    return graph->getLocalProperty<tlp::BooleanProperty>("Is Major Station")->getNodeValue(n);
+  template <class Property>
+  auto get(const char* name, tlp::node n) {
+    return graph->getProperty<Property>(name)->getNodeValue(n);
   }
-  bool dummy(tlp::node n) {
-    return graph->getLocalProperty<tlp::BooleanProperty>("Is Dummy")->getNodeValue(n);
+  template <class Property>
+  auto get(const char* name, tlp::edge e) {
+    return graph->getProperty<Property>(name)->getEdgeValue(e);
   }
-  int labelPosition(tlp::node n) {
-    return graph->getLocalProperty<tlp::IntegerProperty>("viewLabelPosition")->getNodeValue(n);
-  }
-  std::string label(tlp::node n) {
-    return graph->getLocalProperty<tlp::StringProperty>("viewLabel")->getNodeValue(n);
-  }
-  tlp::Size size(tlp::node n) {
-    return graph->getProperty<tlp::SizeProperty>("viewSize")->getNodeValue(n);
-  }
-  tlp::Color fill(tlp::node n) {
-    return graph->getProperty<tlp::ColorProperty>("viewColor")->getNodeValue(n);
-  }
-  tlp::Color fill(tlp::edge e) {
-    return graph->getProperty<tlp::ColorProperty>("viewColor")->getEdgeValue(e);
-  }
-  tlp::Color border(tlp::node n) {
-    return graph->getProperty<tlp::ColorProperty>("viewBorderColor")->getNodeValue(n);
-  }
-  tlp::Color border(tlp::edge e) {
-    return graph->getProperty<tlp::ColorProperty>("viewBorderColor")->getEdgeValue(e);
-  }
-  double borderWidth(tlp::node n) {
-    return graph->getProperty<tlp::DoubleProperty>("viewBorderWidth")->getNodeValue(n);
-  }
+  bool major(tlp::node n) { return get<tlp::BooleanProperty>("Is Major Station", n); }
+  bool dummy(tlp::node n) { return get<tlp::BooleanProperty>("Is Dummy", n); }
+  int labelPosition(tlp::node n) { return get<tlp::IntegerProperty>("viewLabelPosition", n); }
+  std::string label(tlp::node n) { return get<tlp::StringProperty>("viewLabel", n); }
+  tlp::Color fill(tlp::edge e) { return get<tlp::ColorProperty>("viewColor", e); }
   tlp::edge edge(tlp::node from, tlp::node to) { return graph->existEdge(from, to, true); }
 
+  void expectLook(tlp::node n, float size, const tlp::Color& fill, const tlp::Color& border,
+                  double borderWidth) {
+    EXPECT_EQ(get<tlp::SizeProperty>("viewSize", n), tlp::Size(size, size, size));
+    EXPECT_EQ(get<tlp::ColorProperty>("viewColor", n), fill);
+    EXPECT_EQ(get<tlp::ColorProperty>("viewBorderColor", n), border);
+    EXPECT_DOUBLE_EQ(get<tlp::DoubleProperty>("viewBorderWidth", n), borderWidth);
+  }
   void expectOrdinary(tlp::node n) {
     EXPECT_FALSE(major(n));
-    EXPECT_EQ(size(n), tlp::Size(0.5, 0.5, 0.5));
-    EXPECT_EQ(fill(n), kGrey);
-    EXPECT_EQ(border(n), kGrey);
-    EXPECT_DOUBLE_EQ(borderWidth(n), 0.1);
+    expectLook(n, 0.5f, kGrey, kGrey, 0.1);
   }
   void expectMajor(tlp::node n) {
     EXPECT_TRUE(major(n));
-    EXPECT_EQ(size(n), tlp::Size(0.75, 0.75, 0.75));
-    EXPECT_EQ(fill(n), kWhite);
-    EXPECT_EQ(border(n), kBlack);
-    EXPECT_DOUBLE_EQ(borderWidth(n), 2.1);
+    expectLook(n, 0.75f, kWhite, kBlack, 2.1);
   }
-  void expectHidden(tlp::node n) {
-    EXPECT_EQ(size(n), tlp::Size(0, 0, 0));
-    EXPECT_EQ(fill(n), kInvisible);
-    EXPECT_EQ(border(n), kInvisible);
-    EXPECT_DOUBLE_EQ(borderWidth(n), 0.01);
-  }
+  void expectHidden(tlp::node n) { expectLook(n, 0, kInvisible, kInvisible, 0.01); }
 
   QTemporaryDir dir;
   MessageCapture messages;
@@ -150,13 +129,12 @@ TEST_F(Stations, LineEndsAreMajorAndEveryStationIsLabelled) {
 
   for (tlp::edge e : graph->edges()) {
     EXPECT_EQ(fill(e), kGrey);
-    EXPECT_EQ(border(e), kGrey);
-    EXPECT_DOUBLE_EQ(graph->getProperty<tlp::DoubleProperty>("viewBorderWidth")->getEdgeValue(e),
-                     0.01);
-    EXPECT_EQ(graph->getLocalProperty<tlp::IntegerProperty>("viewShape")->getEdgeValue(e), 8);
+    EXPECT_EQ(get<tlp::ColorProperty>("viewBorderColor", e), kGrey);
+    EXPECT_DOUBLE_EQ(get<tlp::DoubleProperty>("viewBorderWidth", e), 0.01);
+    EXPECT_EQ(get<tlp::IntegerProperty>("viewShape", e), 8);
   }
   for (tlp::node n : graph->nodes())
-    EXPECT_EQ(graph->getLocalProperty<tlp::IntegerProperty>("viewShape")->getNodeValue(n), 14);
+    EXPECT_EQ(get<tlp::IntegerProperty>("viewShape", n), 14);
 
   // Labels are asked for by tag cloud name and file id.
   const std::vector<std::string> reported = messages.take();
