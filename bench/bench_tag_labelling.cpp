@@ -141,7 +141,6 @@ int main(int argc, char** argv) {
               stations / labellingCpu);
   std::printf("labelling again from the cache: %.2f s (%.2f s CPU): %.0f stations/s\n",
               cachedSeconds, cachedCpu, stations / cachedSeconds);
-  std::printf("peak memory: %ld KiB before labelling, %ld KiB after\n", beforeLabelling,
-              peakKiB());
+  std::printf("peak memory: %ld KiB before labelling, %ld KiB after\n", beforeLabelling, peakKiB());
   return labelled == unsigned(stations) ? 0 : 1;
 }

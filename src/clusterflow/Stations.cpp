@@ -67,7 +67,8 @@ void clusterProperties(tlp::Graph* splitMergeGraph) {
   auto* shape = splitMergeGraph->getLocalProperty<tlp::IntegerProperty>("viewShape");
   shape->setAllNodeValue(kStationShape);
   shape->setAllEdgeValue(kEdgeShape);
-  auto* labelPosition = splitMergeGraph->getLocalProperty<tlp::IntegerProperty>("viewLabelPosition");
+  auto* labelPosition =
+      splitMergeGraph->getLocalProperty<tlp::IntegerProperty>("viewLabelPosition");
   auto* label = splitMergeGraph->getLocalProperty<tlp::StringProperty>("viewLabel");
 
   // Everything starts invisible; only cluster nodes with features are styled below,

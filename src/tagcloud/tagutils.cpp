@@ -43,8 +43,8 @@ LineStatus readBoundedLine(QFile& file, QByteArray& line) {
 
 QString latin1UpToNul(const char* data, int size) {
   const void* nul = std::memchr(data, '\0', static_cast<std::size_t>(size));
-  return QString::fromLatin1(data, nul ? static_cast<int>(static_cast<const char*>(nul) - data)
-                                       : size);
+  return QString::fromLatin1(data,
+                             nul ? static_cast<int>(static_cast<const char*>(nul) - data) : size);
 }
 
 } // namespace

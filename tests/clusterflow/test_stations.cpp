@@ -70,12 +70,10 @@ protected:
   }
 
   tlp::node at(int cluster, int time) { return clusterTimeToNode.at(cluster).at(time); }
-  template <class Property>
-  auto get(const char* name, tlp::node n) {
+  template <class Property> auto get(const char* name, tlp::node n) {
     return graph->getProperty<Property>(name)->getNodeValue(n);
   }
-  template <class Property>
-  auto get(const char* name, tlp::edge e) {
+  template <class Property> auto get(const char* name, tlp::edge e) {
     return graph->getProperty<Property>(name)->getEdgeValue(e);
   }
   bool major(tlp::node n) { return get<tlp::BooleanProperty>("Is Major Station", n); }
@@ -138,8 +136,8 @@ TEST_F(Stations, LineEndsAreMajorAndEveryStationIsLabelled) {
 
   // Labels are asked for by tag cloud name and file id.
   const std::vector<std::string> reported = messages.take();
-  const std::string expected = "Reading tags for node \"t.t2.c4\" from  \"" +
-                               dir.path().toStdString() + "/t.t2.c4.tags\" ";
+  const std::string expected =
+      "Reading tags for node \"t.t2.c4\" from  \"" + dir.path().toStdString() + "/t.t2.c4.tags\" ";
   EXPECT_NE(std::find(reported.begin(), reported.end(), expected), reported.end());
 }
 

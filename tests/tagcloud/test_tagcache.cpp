@@ -63,8 +63,8 @@ TEST_F(TagCacheTest, PathTagsAreMeansOverEveryListedNode) {
   // A missing file contributes nothing but still counts in the divisor.
   write("n3", "a\t6\nb\t3\n");
   EXPECT_EQ(sorted(cache.buildPath({"n1", "gone", "n3"})), (Tags{{"a", 10.0 / 3}, {"b", 1}}));
-  EXPECT_EQ(messages.take(), (Messages{cached("n1"), reading("gone"), notFound("gone"),
-                                       reading("n3"), using_(3)}));
+  EXPECT_EQ(messages.take(),
+            (Messages{cached("n1"), reading("gone"), notFound("gone"), reading("n3"), using_(3)}));
 
   // A node listed twice counts twice, and is already cached the second time.
   write("n4", "c\t5\nd\t1\n");
@@ -125,16 +125,18 @@ TEST_F(TagCacheTest, TopTagLooksAgainForFilesThatGaveNothing) {
 
   write("bad", "only one field\n");
   EXPECT_EQ(cache.getTopTag("bad"), "");
-  const std::string failed = ("Failed to read any tags from file \"" + path("bad") + "\" ").toStdString();
+  const std::string failed =
+      ("Failed to read any tags from file \"" + path("bad") + "\" ").toStdString();
   EXPECT_EQ(messages.take(),
             (Messages{reading("bad"), "Invalid number of values on line  1 ", failed}));
 
   // A directory where the file should be is found but yields nothing.
   ASSERT_TRUE(QDir(dir.path()).mkdir("folder.tags"));
   EXPECT_EQ(cache.getTopTag("folder"), "");
-  EXPECT_EQ(messages.take(),
-            (Messages{reading("folder"),
-                      ("Failed to read any tags from file \"" + path("folder") + "\" ").toStdString()}));
+  EXPECT_EQ(
+      messages.take(),
+      (Messages{reading("folder"),
+                ("Failed to read any tags from file \"" + path("folder") + "\" ").toStdString()}));
 
   EXPECT_EQ(cache.getTopTag("n2"), "b");
   write("gone", "x\t1\n");

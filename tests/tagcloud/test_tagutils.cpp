@@ -14,8 +14,7 @@ using Messages = std::vector<std::string>;
 using Tags = std::map<std::string, double>;
 
 // A literal with its embedded NUL bytes.
-template <std::size_t N>
-QByteArray bytes(const char (&text)[N]) {
+template <std::size_t N> QByteArray bytes(const char (&text)[N]) {
   return QByteArray(text, int(N) - 1);
 }
 
@@ -57,16 +56,16 @@ protected:
 
 TEST_F(TagFiles, ReadsTabSeparatedLinesByTheFormatRules) {
   const Tags tags = load(bytes("\n"
-                         "   \t \r\n"
-                         "  alpha\t0.75  \r\n"   // line 3: trimmed, CR LF
-                         "#hash\t2\n"            // not a comment
-                         "beta \t-1.5\n"         // the blank belongs to the tag
-                         "beta\t0\n"
-                         "alpha\t1e2\n"          // line 7: the last weight wins
-                         "caf\xe9\t3\n"          // Latin-1
-                         "gam\0ma\t4\0junk\n"    // each field ends at its NUL
-                         "\0lead\t5\n"           // empty tag: skipped silently
-                         "sigma\t+.5\n"));
+                               "   \t \r\n"
+                               "  alpha\t0.75  \r\n" // line 3: trimmed, CR LF
+                               "#hash\t2\n"          // not a comment
+                               "beta \t-1.5\n"       // the blank belongs to the tag
+                               "beta\t0\n"
+                               "alpha\t1e2\n"       // line 7: the last weight wins
+                               "caf\xe9\t3\n"       // Latin-1
+                               "gam\0ma\t4\0junk\n" // each field ends at its NUL
+                               "\0lead\t5\n"        // empty tag: skipped silently
+                               "sigma\t+.5\n"));
   EXPECT_EQ(tags, (Tags{{"alpha", 100},
                         {"#hash", 2},
                         {"beta ", -1.5},
@@ -79,27 +78,26 @@ TEST_F(TagFiles, ReadsTabSeparatedLinesByTheFormatRules) {
 
 TEST_F(TagFiles, ReportsBadLinesWithTheirNumberAndGoesOn) {
   const Tags tags = load("\n\n"
-                         "alpha\t\t0.5\n"     // line 3: three fields
-                         "alpha 0.5\n"        // one field
+                         "alpha\t\t0.5\n" // line 3: three fields
+                         "alpha 0.5\n"    // one field
                          "beta\tabc\n"
                          "gamma\t1\n"
                          "\n"
-                         "delta\tnan\n"       // line 8
+                         "delta\tnan\n" // line 8
                          "delta\tinf\n"
                          "delta\t1e400\n"
-                         "eps\t1\x1b[31m\n"   // a control sequence is not echoed raw
+                         "eps\t1\x1b[31m\n" // a control sequence is not echoed raw
                          "zeta\t\"2\"\n"
                          "alpha\t0.5\textra");
   EXPECT_EQ(tags, (Tags{{"gamma", 1}}));
-  EXPECT_EQ(messages.take(), (Messages{"Invalid number of values on line  3 ",
-                                       "Invalid number of values on line  4 ",
-                                       "Invalid weight  \"abc\"  on line  5 ",
-                                       "Invalid weight  \"nan\"  on line  8 ",
-                                       "Invalid weight  \"inf\"  on line  9 ",
-                                       "Invalid weight  \"1e400\"  on line  10 ",
-                                       "Invalid weight  \"1\\x1B[31m\"  on line  11 ",
-                                       "Invalid weight  \"\"2\"\"  on line  12 ",
-                                       "Invalid number of values on line  13 "}));
+  EXPECT_EQ(
+      messages.take(),
+      (Messages{"Invalid number of values on line  3 ", "Invalid number of values on line  4 ",
+                "Invalid weight  \"abc\"  on line  5 ", "Invalid weight  \"nan\"  on line  8 ",
+                "Invalid weight  \"inf\"  on line  9 ", "Invalid weight  \"1e400\"  on line  10 ",
+                "Invalid weight  \"1\\x1B[31m\"  on line  11 ",
+                "Invalid weight  \"\"2\"\"  on line  12 ",
+                "Invalid number of values on line  13 "}));
 }
 
 TEST_F(TagFiles, EmptyBlankAndUnreadableFilesGiveNothingSilently) {
