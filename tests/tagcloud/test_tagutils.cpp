@@ -57,16 +57,18 @@ protected:
 TEST_F(TagFiles, ReadsTabSeparatedLinesByTheFormatRules) {
   const Tags tags = load(bytes("\n"
                                "   \t \r\n"
-                               "  alpha\t0.75  \r\n" // line 3: trimmed, CR LF
-                               "#hash\t2\n"          // not a comment
-                               "beta \t-1.5\n"       // the blank belongs to the tag
+                               "  crlf\t0.75  \r\n" // trimmed, CR LF
+                               "alpha\t1\n"
+                               "#hash\t2\n"    // not a comment
+                               "beta \t-1.5\n" // the blank belongs to the tag
                                "beta\t0\n"
-                               "alpha\t1e2\n"       // line 7: the last weight wins
+                               "alpha\t1e2\n"       // the last weight wins
                                "caf\xe9\t3\n"       // Latin-1
                                "gam\0ma\t4\0junk\n" // each field ends at its NUL
                                "\0lead\t5\n"        // empty tag: skipped silently
                                "sigma\t+.5\n"));
-  EXPECT_EQ(tags, (Tags{{"alpha", 100},
+  EXPECT_EQ(tags, (Tags{{"crlf", 0.75},
+                        {"alpha", 100},
                         {"#hash", 2},
                         {"beta ", -1.5},
                         {"beta", 0},
