@@ -1,7 +1,12 @@
 #include "support/Programs.h"
 
 #include <tulip/BooleanProperty.h>
+#include <tulip/ColorProperty.h>
+#include <tulip/DoubleProperty.h>
 #include <tulip/Graph.h>
+#include <tulip/IntegerProperty.h>
+#include <tulip/SizeProperty.h>
+#include <tulip/StringProperty.h>
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +16,7 @@
 #include <fstream>
 #include <memory>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -182,6 +188,91 @@ TEST(Export, ExampleLoadsBackWithItsClustersAndFlows) {
     const auto ends = graph->ends(e);
     EXPECT_TRUE(seen.insert({ends.first.id, ends.second.id}).second || isDummy->getNodeValue(ends.first));
   }
+}
+
+// The heaviest tag of every tag file of the example, read without the tag classes.
+std::multiset<std::string> exampleTopTags() {
+  std::multiset<std::string> tops;
+  for (const QString& name : QDir(kExample + "/tags").entryList({"*.tags"}, QDir::Files)) {
+    std::ifstream file((kExample + "/tags/" + name).toStdString());
+    std::string line, best;
+    double bestWeight = -1;
+    while (std::getline(file, line)) {
+      std::istringstream fields(line);
+      std::string tag;
+      double weight = 0;
+      if (std::getline(fields, tag, '\t') && fields >> weight && weight > bestWeight) {
+        best = tag;
+        bestWeight = weight;
+      }
+    }
+    tops.insert(best);
+  }
+  return tops;
+}
+
+TEST(Export, ExampleStationsAreLabelledAndStyled) {
+  QTemporaryDir dir;
+  const QString output = dir.path() + "/energy.tlp";
+  ProgramResult result = exportTo(exampleArguments(), output);
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  // Tag ids are the tag cloud name and the file id; the directory is used as given.
+  EXPECT_NE(result.err.find("Reading tags for node \"energy.t3.c7\" from  \"" +
+                            kExample.toStdString() + "/tags/energy.t3.c7.tags\" \n"),
+            std::string::npos)
+      << result.err;
+
+  std::unique_ptr<tlp::Graph> graph(tlp::loadGraph(output.toStdString()));
+  ASSERT_TRUE(graph);
+  auto* isDummy = graph->getProperty<tlp::BooleanProperty>("Is Dummy");
+  auto* isMajor = graph->getProperty<tlp::BooleanProperty>("Is Major Station");
+  auto* label = graph->getProperty<tlp::StringProperty>("viewLabel");
+  auto* labelPosition = graph->getProperty<tlp::IntegerProperty>("viewLabelPosition");
+  auto* size = graph->getProperty<tlp::SizeProperty>("viewSize");
+  auto* colour = graph->getProperty<tlp::ColorProperty>("viewColor");
+  auto* borderColour = graph->getProperty<tlp::ColorProperty>("viewBorderColor");
+  auto* borderWidth = graph->getProperty<tlp::DoubleProperty>("viewBorderWidth");
+  const tlp::Color grey(180, 180, 180, 255);
+
+  std::multiset<std::string> labels, majorLabels;
+  for (tlp::node n : graph->nodes()) {
+    if (isDummy->getNodeValue(n))
+      continue;
+    labels.insert(label->getNodeValue(n));
+    if (isMajor->getNodeValue(n)) {
+      majorLabels.insert(label->getNodeValue(n));
+      EXPECT_EQ(size->getNodeValue(n), tlp::Size(0.75, 0.75, 0.75));
+      EXPECT_EQ(colour->getNodeValue(n), tlp::Color(255, 255, 255, 255));
+      EXPECT_EQ(borderColour->getNodeValue(n), tlp::Color(0, 0, 0, 255));
+      EXPECT_DOUBLE_EQ(borderWidth->getNodeValue(n), 2.1);
+      if (graph->indeg(n) > 0 && graph->outdeg(n) > 0) {
+        EXPECT_EQ(labelPosition->getNodeValue(n), 2) << label->getNodeValue(n);
+      }
+    } else {
+      EXPECT_EQ(size->getNodeValue(n), tlp::Size(0.5, 0.5, 0.5));
+      EXPECT_EQ(colour->getNodeValue(n), grey);
+      EXPECT_EQ(borderColour->getNodeValue(n), grey);
+      EXPECT_DOUBLE_EQ(borderWidth->getNodeValue(n), 0.1);
+    }
+  }
+  EXPECT_EQ(labels, exampleTopTags());
+  // The ends, splits, merges and gaps of the example's lines, by their labels.
+  const std::multiset<std::string> expectedMajor{
+      "batteries", "carbon",   "charging", "climate",  "climate",    "electric",   "electric",
+      "electric",  "fuel",     "hydrogen", "hydrogen", "nuclear",    "nuclear",    "nuclear",
+      "nuclear",   "offshore", "oil",      "oil",      "oil",        "renewables", "renewables",
+      "solar",     "solar",    "storage",  "storage",  "wind",       "wind",       "wind"};
+  EXPECT_EQ(majorLabels, expectedMajor);
+
+  // One visible track per pair of stations that follow each other directly.
+  unsigned tracks = 0;
+  for (tlp::edge e : graph->edges()) {
+    if (colour->getEdgeValue(e) == grey) {
+      ++tracks;
+      EXPECT_EQ(borderColour->getEdgeValue(e), grey);
+    }
+  }
+  EXPECT_EQ(tracks, 36u);
 }
 
 TEST(Export, AFailedExportLeavesAnEarlierFileUntouched) {
