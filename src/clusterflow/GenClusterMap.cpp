@@ -130,7 +130,9 @@ int loadFiles(int argc, char** argv, bool writeToDisk) {
   tagCache->setTagFileExtension("." + QString::fromLocal8Bit(argv[7]));
   const std::string outputPath = writeToDisk ? argv[8] : std::string();
 
-  // A second load in the same process starts from empty tables.
+  // A second load in the same process starts from empty tables and reads the
+  // tag files afresh.
+  tagCache->clear();
   clusterTimeToNode.clear();
   nodeToClusterTime.clear();
   clusterTimeToIdListObjects.clear();
