@@ -59,6 +59,8 @@ std::string clusterFileName(const std::string& stub, int time, const std::string
 // The pipeline that turns the bare graph into the finished metro map.
 void runGraphPipeline(tlp::Graph* graph) {
   deleteMultiEdges(graph);
+  findMajorStations(graph);
+  clusterProperties(graph);
 }
 
 // Writes the graph beside `path` first and renames it into place only once it is

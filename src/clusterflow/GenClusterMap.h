@@ -64,6 +64,14 @@ void timelineToGraph(tlp::Graph* splitMergeGraph,
 
 // Leaves one edge of every bundle of parallel edges.
 void deleteMultiEdges(tlp::Graph* splitMergeGraph);
+// Marks in "Is Major Station" every node that does not have exactly one
+// non-dummy predecessor and one non-dummy successor: the ends, splits and merges
+// of lines and the nodes next to a time gap.
+void findMajorStations(tlp::Graph* splitMergeGraph);
+// Gives every node and edge its glyph, size, colours and border, and every cluster
+// node with features its file id and, from the tag cache, its label. Needs the
+// major stations and the feature lists.
+void clusterProperties(tlp::Graph* splitMergeGraph);
 // Removes every dummy chain; a chain between two cluster nodes becomes one faint
 // "vanish" edge between them.
 void deleteDummyAndReconnect(tlp::Graph* splitMergeGraph);

@@ -2,7 +2,10 @@
 #define TEXTFERRO_TAGCACHE_H
 
 // Finds, reads once and keeps the tag file of every node, and combines the tags
-// of a path of nodes into one ranked list.
+// of a path of nodes into one ranked list. The tag file of node id N is
+// tagDirPath/(tagFilePrefix + N + tagFileExtension). Properties and defaults:
+// topCount 10 (-1: all tags), tagDirPath "" (working directory), tagFilePrefix "",
+// tagFileExtension ".tags". Setters only store; they never clear the cache.
 
 #include "tagcloud/tagutils.h"
 
@@ -35,11 +38,18 @@ signals:
 public slots:
   void clear();
   void activatePath(const QStringList& nodeIds);
+  // At most topCount tags of the path, heaviest first, each weighted by its mean
+  // over all nodeIds (repeated and tagless nodes count in the divisor).
   QList<TagPair> buildPath(const QStringList& nodeIds);
+  // The heaviest tag of one node, or an empty string. A node whose file gave no
+  // tags is not cached here, so its file is looked for again next time.
   QString getTopTag(const QString& nodeId);
 
 private:
+  // Reads one node's tag file without touching the cache.
   TagMap loadNode(const QString& nodeId);
+  // Reports a missing tag directory; then no file is looked for.
+  bool tagDirectoryExists() const;
 
   QHash<QString, QHash<QString, double>> m_cache;
   int m_topCount = 10;

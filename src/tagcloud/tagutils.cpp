@@ -1,13 +1,115 @@
 #include "tagcloud/tagutils.h"
 
+#include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 
-TagMap loadTags(QFile&) {
-  return {};
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+enum class LineStatus { Read, TooLong, End };
+
+// Reads one line into `line` (line feed dropped) in pieces, so that memory stays
+// bounded by kMaxTagLineLength whatever the file holds. The rest of a line that is
+// too long is read and thrown away, so the next line starts where it should.
+LineStatus readBoundedLine(QFile& file, QByteArray& line) {
+  line.clear();
+  bool anything = false;
+  bool fits = true;
+  char chunk[4096];
+  for (;;) {
+    const qint64 count = file.readLine(chunk, sizeof chunk);
+    if (count <= 0)
+      break; // end of file, or a read error: either way nothing more comes
+    anything = true;
+    const bool ended = chunk[count - 1] == '\n';
+    const qint64 content = ended ? count - 1 : count;
+    if (fits && line.size() + content < kMaxTagLineLength) {
+      line.append(chunk, static_cast<int>(content));
+    } else if (fits) {
+      fits = false;
+      line.clear();
+      line.squeeze();
+    }
+    if (ended)
+      break;
+  }
+  if (!anything)
+    return LineStatus::End;
+  return fits ? LineStatus::Read : LineStatus::TooLong;
 }
 
-QList<TagPair> topTags(const TagMap&, int) {
-  return {};
+QString latin1UpToNul(const char* data, int size) {
+  const void* nul = std::memchr(data, '\0', static_cast<std::size_t>(size));
+  return QString::fromLatin1(data, nul ? static_cast<int>(static_cast<const char*>(nul) - data)
+                                       : size);
+}
+
+} // namespace
+
+TagMap loadTags(QFile& file) {
+  TagMap tags;
+  // A pipe or device in place of a tag file could block or never end.
+  if (!QFileInfo(file.fileName()).isFile())
+    return tags;
+  if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    return tags;
+
+  QByteArray line;
+  qint64 lineNumber = 0;
+  for (;;) {
+    const LineStatus status = readBoundedLine(file, line);
+    if (status == LineStatus::End)
+      break;
+    ++lineNumber;
+    if (status == LineStatus::TooLong) {
+      tagMessage("Line too long on line  " + QString::number(lineNumber) + ' ');
+      continue;
+    }
+    const QByteArray trimmed = line.trimmed();
+    if (trimmed.isEmpty())
+      continue;
+
+    const int tab = trimmed.indexOf('\t');
+    if (tab < 0 || trimmed.indexOf('\t', tab + 1) >= 0) {
+      tagMessage("Invalid number of values on line  " + QString::number(lineNumber) + ' ');
+      continue;
+    }
+    const QString tag = latin1UpToNul(trimmed.constData(), tab);
+    const QString weightText =
+        latin1UpToNul(trimmed.constData() + tab + 1, trimmed.size() - tab - 1);
+    if (tag.isEmpty() || weightText.isEmpty())
+      continue;
+
+    bool ok = false;
+    const double weight = weightText.toDouble(&ok);
+    // "nan" and "inf" convert too, but would make the ranking and the path means
+    // meaningless: only finite weights count as numbers.
+    if (!ok || !qIsFinite(weight)) {
+      tagMessage("Invalid weight  " + quotedItem(weightText) + "  on line  " +
+                 QString::number(lineNumber) + ' ');
+      continue;
+    }
+    tags.insert(tag, weight);
+  }
+  file.close();
+  return tags;
+}
+
+QList<TagPair> topTags(const TagMap& map, int top) {
+  QList<TagPair> tags;
+  tags.reserve(map.size());
+  for (auto it = map.cbegin(); it != map.cend(); ++it)
+    tags.append(TagPair(it.key(), it.value()));
+  if (top == -1)
+    return tags;
+
+  const int limit = std::clamp(top, 0, tags.size());
+  std::partial_sort(tags.begin(), tags.begin() + limit, tags.end(), comparePairByWeight);
+  tags.erase(tags.begin() + limit, tags.end());
+  return tags;
 }
 
 bool comparePairByWeight(const TagPair& p1, const TagPair& p2) {
@@ -16,4 +118,23 @@ bool comparePairByWeight(const TagPair& p1, const TagPair& p2) {
 
 bool comparePairByTag(const TagPair& p1, const TagPair& p2) {
   return p1.first < p2.first;
+}
+
+QString quotedItem(const QString& text) {
+  QString quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += QLatin1Char('"');
+  for (const QChar c : text) {
+    const ushort code = c.unicode();
+    if (code < 0x20 || (code >= 0x7f && code < 0xa0))
+      quoted += QString::asprintf("\\x%02X", code);
+    else
+      quoted += c;
+  }
+  quoted += QLatin1Char('"');
+  return quoted;
+}
+
+void tagMessage(const QString& message) {
+  qDebug().noquote().nospace() << message;
 }

@@ -1,0 +1,125 @@
+// The two pipeline steps that turn the bare cluster-flow graph into a metro map:
+// which nodes are major stations, and how every node and edge looks.
+
+#include "clusterflow/GenClusterMap.h"
+
+#include "tagcloud/tagcache.h"
+
+#include <tulip/BooleanProperty.h>
+#include <tulip/ColorProperty.h>
+#include <tulip/DoubleProperty.h>
+#include <tulip/Graph.h>
+#include <tulip/IntegerProperty.h>
+#include <tulip/SizeProperty.h>
+#include <tulip/StringProperty.h>
+
+namespace {
+
+constexpr int kStationShape = 14; // the "2D - Circle" glyph
+constexpr int kEdgeShape = 8;
+constexpr int kLabelBelow = 2;
+
+const tlp::Color kInvisible(255, 255, 255, 0);
+const tlp::Size kHiddenSize(0, 0, 0);
+const double kDefaultBorderWidth = 0.01;
+
+const tlp::Size kStationSize(0.5, 0.5, 0.5);
+const tlp::Color kStationGrey(180, 180, 180, 255);
+const double kStationBorderWidth = 0.1;
+
+const tlp::Size kMajorSize(0.75, 0.75, 0.75);
+const tlp::Color kMajorFill(255, 255, 255, 255);
+const tlp::Color kMajorBorder(0, 0, 0, 255);
+const double kMajorBorderWidth = 2.1;
+
+const tlp::Color kTrackGrey(180, 180, 180, 255);
+
+tlp::node clusterNode(int cluster, int time) {
+  const auto byCluster = clusterTimeToNode.find(cluster);
+  if (byCluster == clusterTimeToNode.end())
+    return tlp::node();
+  const auto byTime = byCluster->second.find(time);
+  return byTime == byCluster->second.end() ? tlp::node() : byTime->second;
+}
+
+} // namespace
+
+void findMajorStations(tlp::Graph* splitMergeGraph) {
+  auto* isMajor = splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Major Station");
+  isMajor->setAllNodeValue(false);
+  auto* isDummy = splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
+
+  for (tlp::node n : splitMergeGraph->nodes()) {
+    unsigned realPredecessors = 0;
+    for (tlp::node m : splitMergeGraph->getInNodes(n))
+      realPredecessors += !isDummy->getNodeValue(m);
+    unsigned realSuccessors = 0;
+    for (tlp::node m : splitMergeGraph->getOutNodes(n))
+      realSuccessors += !isDummy->getNodeValue(m);
+    if (realPredecessors != 1 || realSuccessors != 1)
+      isMajor->setNodeValue(n, true);
+  }
+}
+
+void clusterProperties(tlp::Graph* splitMergeGraph) {
+  auto* isDummy = splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
+  auto* isMajor = splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Major Station");
+  auto* shape = splitMergeGraph->getLocalProperty<tlp::IntegerProperty>("viewShape");
+  shape->setAllNodeValue(kStationShape);
+  shape->setAllEdgeValue(kEdgeShape);
+  auto* labelPosition = splitMergeGraph->getLocalProperty<tlp::IntegerProperty>("viewLabelPosition");
+  auto* label = splitMergeGraph->getLocalProperty<tlp::StringProperty>("viewLabel");
+
+  // Everything starts invisible; only cluster nodes with features are styled below,
+  // so dummy nodes and featureless clusters stay hidden.
+  auto* size = splitMergeGraph->getProperty<tlp::SizeProperty>("viewSize");
+  size->setAllNodeValue(kHiddenSize);
+  auto* colour = splitMergeGraph->getProperty<tlp::ColorProperty>("viewColor");
+  colour->setAllNodeValue(kInvisible);
+  colour->setAllEdgeValue(kInvisible);
+  auto* borderColour = splitMergeGraph->getProperty<tlp::ColorProperty>("viewBorderColor");
+  borderColour->setAllNodeValue(kInvisible);
+  borderColour->setAllEdgeValue(kInvisible);
+  auto* borderWidth = splitMergeGraph->getProperty<tlp::DoubleProperty>("viewBorderWidth");
+  borderWidth->setAllNodeValue(kDefaultBorderWidth);
+  borderWidth->setAllEdgeValue(kDefaultBorderWidth);
+
+  TagCache* cache = getTagCloudCache();
+  for (const auto& [cluster, byTime] : clusterTimeToIdListFeatures) {
+    for (const auto& timeAndFeatures : byTime) {
+      const int time = timeAndFeatures.first;
+      // Feature files may list clusters that the timeline never names.
+      const tlp::node n = clusterNode(cluster, time);
+      if (!n.isValid() || !splitMergeGraph->isElement(n))
+        continue;
+
+      const QString fileId = ".t" + QString::number(time) + ".c" + QString::number(cluster);
+      nodeToFileId[n] = fileId;
+      label->setNodeValue(n, cache->getTopTag(tagCloudStub + fileId).toStdString());
+
+      if (isMajor->getNodeValue(n)) {
+        size->setNodeValue(n, kMajorSize);
+        colour->setNodeValue(n, kMajorFill);
+        borderColour->setNodeValue(n, kMajorBorder);
+        borderWidth->setNodeValue(n, kMajorBorderWidth);
+        // A station inside a line puts its label below, clear of the tracks; the
+        // ends of lines keep the alternating position.
+        if (splitMergeGraph->indeg(n) > 0 && splitMergeGraph->outdeg(n) > 0)
+          labelPosition->setNodeValue(n, kLabelBelow);
+      } else {
+        size->setNodeValue(n, kStationSize);
+        colour->setNodeValue(n, kStationGrey);
+        borderColour->setNodeValue(n, kStationGrey);
+        borderWidth->setNodeValue(n, kStationBorderWidth);
+      }
+
+      // Edges into a dummy chain stay invisible; the chain becomes a faint edge later.
+      for (tlp::edge e : splitMergeGraph->getOutEdges(n)) {
+        if (isDummy->getNodeValue(splitMergeGraph->target(e)))
+          continue;
+        colour->setEdgeValue(e, kTrackGrey);
+        borderColour->setEdgeValue(e, kTrackGrey);
+      }
+    }
+  }
+}
