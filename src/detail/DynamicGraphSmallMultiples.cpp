@@ -88,8 +88,8 @@ void DynamicGraphSmallMultiples::initialize(tlp::Graph* newSplitMergeGraph, int 
   // The loader only builds acyclic graphs; on any other graph a path could run
   // round a cycle for ever.
   if (!tlp::AcyclicTest::isAcyclic(indexSubGraph)) {
-    std::cerr << "The stations of colour " << tagCloudIndex
-              << " form a cycle: no path is shown." << std::endl;
+    std::cerr << "The stations of colour " << tagCloudIndex << " form a cycle: no path is shown."
+              << std::endl;
     roots.clear();
     return;
   }

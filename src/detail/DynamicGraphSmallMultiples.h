@@ -47,10 +47,9 @@ public:
   // Builds the subgraph of the stations whose "Colour ID" is tagCloudIndex, shows
   // it above and the first path's first page below. Call once. None of the
   // pointers is owned; the maps gain zero entries for stations missing from them.
-  void initialize(tlp::Graph* newSplitMergeGraph, int tagCloudIndex,
-                  const QString& newTagCloudStub, QTagCloud* newMacroCloud, TagCache* newCache,
-                  NodeToFileId* newNodeToFileId, NodeToCount* newNodeToNumObjects,
-                  NodeToCount* newNodeToNumFeatures);
+  void initialize(tlp::Graph* newSplitMergeGraph, int tagCloudIndex, const QString& newTagCloudStub,
+                  QTagCloud* newMacroCloud, TagCache* newCache, NodeToFileId* newNodeToFileId,
+                  NodeToCount* newNodeToNumObjects, NodeToCount* newNodeToNumFeatures);
 
   void openGraphOnGlWidget(tlp::Graph* graph, tlp::DataSet* dataSet, tlp::GlMainWidget* glWidget);
 

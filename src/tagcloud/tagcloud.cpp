@@ -86,7 +86,8 @@ void QTagCloud::render() {
   for (int i = 0; i < m_pairs.size(); ++i)
     ranked.append({m_pairs[i], levels[i], i == 0});
   std::stable_sort(ranked.begin(), ranked.end(), [this](const RankedTag& a, const RankedTag& b) {
-    return m_sortAlphabetic ? comparePairByTag(a.pair, b.pair) : comparePairByWeight(a.pair, b.pair);
+    return m_sortAlphabetic ? comparePairByTag(a.pair, b.pair)
+                            : comparePairByWeight(a.pair, b.pair);
   });
   m_pairs.clear();
   for (const RankedTag& tag : ranked)

@@ -24,10 +24,10 @@
 
 class InspectableDetails : public DynamicGraphSmallMultiples {
 public:
-  using DynamicGraphSmallMultiples::DynamicGraphSmallMultiples;
   using DynamicGraphSmallMultiples::curEnd;
   using DynamicGraphSmallMultiples::curPath;
   using DynamicGraphSmallMultiples::curStart;
+  using DynamicGraphSmallMultiples::DynamicGraphSmallMultiples;
   using DynamicGraphSmallMultiples::indexSubGraph;
   using DynamicGraphSmallMultiples::roots;
   using DynamicGraphSmallMultiples::widgetSeries;

@@ -62,9 +62,8 @@ void TestDetailWindow::windowFrameAndUpperView() {
   QCOMPARE(details.splitter->orientation(), Qt::Vertical);
   const QList<int> sizes = details.splitter->sizes();
   QCOMPARE(sizes.size(), 2);
-  QVERIFY2(qAbs(sizes[0] * 60 - sizes[1] * 40) <= 60 + 40, qPrintable(QString("%1 : %2")
-                                                                         .arg(sizes[0])
-                                                                         .arg(sizes[1])));
+  QVERIFY2(qAbs(sizes[0] * 60 - sizes[1] * 40) <= 60 + 40,
+           qPrintable(QString("%1 : %2").arg(sizes[0]).arg(sizes[1])));
 
   // The view shows the colour's subgraph with its own selection and settings.
   tlp::GlGraphComposite* composite = details.localPathView->getScene()->getGlGraphComposite();
@@ -79,8 +78,9 @@ void TestDetailWindow::windowFrameAndUpperView() {
   QVERIFY(parameters.isAntialiased());
   QVERIFY(parameters.isViewNodeLabel());
 
-  // Walking paths on screen redraws the view and the cells.
-  QTest::keyClick(&details, Qt::Key_Down);
+  // Keys typed into the upper view reach the window; walking paths on screen
+  // redraws the view and the cells.
+  QTest::keyClick(details.localPathView, Qt::Key_Down);
   QCOMPARE(pathOf(details, metro), QString("R-B-D"));
   const QImage picture = details.localPathView->createPicture(320, 200, false);
   QCOMPARE(picture.size(), QSize(320, 200));

@@ -265,8 +265,7 @@ void TestTagCloudWidget::tagCacheSignalFeedsTheCloud() {
   QTagCloud cloud;
   cloud.resize(400, 300);
   TagCache cache;
-  connect(&cache, &TagCache::cloudCreated, &cloud,
-          qOverload<QList<TagPair>&>(&QTagCloud::render));
+  connect(&cache, &TagCache::cloudCreated, &cloud, qOverload<QList<TagPair>&>(&QTagCloud::render));
   QList<TagPair> tags = rankedTags(4);
   cloud.render(tags);
   cache.clear();
