@@ -1,0 +1,395 @@
+#include "detail/DynamicGraphSmallMultiples.h"
+
+#include "tagcloud/tagcache.h"
+#include "tagcloud/tagcloud.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include <tulip/AcyclicTest.h>
+#include <tulip/BooleanProperty.h>
+#include <tulip/DataSet.h>
+#include <tulip/GlGraphComposite.h>
+#include <tulip/GlLayer.h>
+#include <tulip/GlMainWidget.h>
+#include <tulip/GlScene.h>
+#include <tulip/Graph.h>
+#include <tulip/IntegerProperty.h>
+#include <tulip/MouseInteractors.h>
+
+#include <algorithm>
+#include <iostream>
+
+namespace {
+
+constexpr unsigned int kCellsPerPage = 6;
+constexpr int kCellsPerRow = 3;
+
+unsigned int countOf(NodeToCount* counts, tlp::node n) {
+  return counts != nullptr ? (*counts)[n] : 0;
+}
+
+} // namespace
+
+DynamicGraphSmallMultiples::DynamicGraphSmallMultiples(QWidget*)
+    : QWidget(nullptr), panAndZoom(new tlp::MousePanNZoomNavigator) {
+  setupUi(this);
+  splitter->setSizes({40, 60});
+}
+
+DynamicGraphSmallMultiples::~DynamicGraphSmallMultiples() {
+  clearUi();
+  if (indexSubGraph != nullptr) {
+    // The view's composite still watches the subgraph: it goes first.
+    releaseGraphComposite();
+    indexSubGraph->getSuperGraph()->delAllSubGraphs(indexSubGraph);
+  }
+  if (panAndZoom != nullptr) {
+    localPathView->removeEventFilter(panAndZoom);
+    delete panAndZoom;
+  }
+}
+
+void DynamicGraphSmallMultiples::initialize(tlp::Graph* newSplitMergeGraph, int tagCloudIndex,
+                                            const QString& newTagCloudStub,
+                                            QTagCloud* newMacroCloud, TagCache* newCache,
+                                            NodeToFileId* newNodeToFileId,
+                                            NodeToCount* newNodeToNumObjects,
+                                            NodeToCount* newNodeToNumFeatures) {
+  tagCloudStub = newTagCloudStub;
+  macroCloud = newMacroCloud;
+  tagCache = newCache;
+  splitMergeGraph = newSplitMergeGraph;
+  nodeToFileId = newNodeToFileId;
+  nodeToNumObjects = newNodeToNumObjects;
+  nodeToNumFeatures = newNodeToNumFeatures;
+
+  tlp::IntegerProperty* colourId = splitMergeGraph->getProperty<tlp::IntegerProperty>("Colour ID");
+  indexSubGraph = splitMergeGraph->addSubGraph();
+  for (tlp::node n : splitMergeGraph->nodes())
+    if (colourId->getNodeValue(n) == tagCloudIndex)
+      indexSubGraph->addNode(n);
+  // Every edge between two stations of the colour belongs to the line, whether or
+  // not the edge itself was coloured.
+  for (tlp::edge e : splitMergeGraph->edges()) {
+    const auto& [source, target] = splitMergeGraph->ends(e);
+    if (indexSubGraph->isElement(source) && indexSubGraph->isElement(target))
+      indexSubGraph->addEdge(e);
+  }
+  for (tlp::node n : indexSubGraph->nodes())
+    if (indexSubGraph->indeg(n) == 0)
+      roots.push_back(n);
+
+  if (roots.empty()) {
+    std::cerr << "No roots detected." << std::endl;
+    return;
+  }
+  // The loader only builds acyclic graphs; on any other graph a path could run
+  // round a cycle for ever.
+  if (!tlp::AcyclicTest::isAcyclic(indexSubGraph)) {
+    std::cerr << "The stations of colour " << tagCloudIndex << " form a cycle: no path is shown."
+              << std::endl;
+    roots.clear();
+    return;
+  }
+
+  initOutDegOrder();
+  initPath(false);
+  highlightPath();
+  curEnd = std::min<unsigned int>(curPath.size(), kCellsPerPage);
+
+  tlp::DataSet noParameters;
+  openGraphOnGlWidget(indexSubGraph, &noParameters, localPathView);
+  setLocalGraphView(localPathView, indexSubGraph);
+  localPathView->installEventFilter(panAndZoom);
+  populateSMView();
+}
+
+void DynamicGraphSmallMultiples::openGraphOnGlWidget(tlp::Graph* graph, tlp::DataSet* dataSet,
+                                                     tlp::GlMainWidget* glWidget) {
+  tlp::GlScene* scene = glWidget->getScene();
+  tlp::GlLayer* layer = scene->getLayer("Main");
+  if (layer == nullptr) {
+    layer = new tlp::GlLayer("Main");
+    scene->addExistingLayer(layer);
+  }
+  auto* previous = dynamic_cast<tlp::GlGraphComposite*>(layer->findGlEntity("graph"));
+  auto* composite = new tlp::GlGraphComposite(graph);
+  if (previous != nullptr)
+    layer->deleteGlEntity("graph");
+
+  tlp::DataSet displaying;
+  if (dataSet != nullptr && dataSet->get("displaying", displaying)) {
+    tlp::GlGraphRenderingParameters parameters = composite->getRenderingParameters();
+    parameters.setParameters(displaying);
+    composite->setRenderingParameters(parameters);
+  }
+  // Adding the composite makes it the scene's graph composite and graph layer.
+  layer->addGlEntity(composite, "graph");
+  scene->getCalculator()->setInputData(composite->getInputData());
+  deleteCompositeInfo(previous);
+}
+
+void DynamicGraphSmallMultiples::deleteCompositeInfo(tlp::GlGraphComposite* oldGlGraphComposite) {
+  // The composite is out of its layer, so nothing else owns it; deleting it leaves
+  // its graph alone.
+  delete oldGlGraphComposite;
+}
+
+void DynamicGraphSmallMultiples::releaseGraphComposite() {
+  tlp::GlLayer* layer = localPathView->getScene()->getLayer("Main");
+  if (layer == nullptr)
+    return;
+  auto* composite = dynamic_cast<tlp::GlGraphComposite*>(layer->findGlEntity("graph"));
+  if (composite == nullptr)
+    return;
+  layer->deleteGlEntity("graph");
+  deleteCompositeInfo(composite);
+}
+
+void setLocalGraphView(tlp::GlMainWidget* glGraph, tlp::Graph*) {
+  tlp::GlGraphComposite* composite = glGraph->getScene()->getGlGraphComposite();
+  if (composite == nullptr)
+    return;
+  tlp::GlGraphRenderingParameters parameters = composite->getRenderingParameters();
+  parameters.setEdgeColorInterpolate(false);
+  parameters.setEdgeSizeInterpolate(true);
+  parameters.setViewArrow(false);
+  parameters.setAntialiasing(true);
+  parameters.setViewNodeLabel(true);
+  composite->setRenderingParameters(parameters);
+  glGraph->getScene()->centerScene();
+}
+
+std::string createLabel(int t, unsigned int obj, unsigned int feat) {
+  return "At time " + std::to_string(t + 1) + ": cluster has " + std::to_string(obj) +
+         " documents and " + std::to_string(feat) + " terms.";
+}
+
+void DynamicGraphSmallMultiples::populateSMView() {
+  widgetSeries.reserve(curPath.size());
+  labels.reserve(curPath.size());
+  layouts.reserve(curPath.size());
+  widgets.reserve(curPath.size());
+  // Clamped to the path so that a window without a path never reads past it.
+  const unsigned int end = std::min<unsigned int>(curEnd, curPath.size());
+  int built = 0;
+  for (unsigned int p = curStart; p < end; ++p, ++built) {
+    const tlp::node n = curPath[p].first;
+    auto* container = new QWidget(this);
+    auto* cloud = new QTagCloud(container);
+    // Arrow keys belong to the window: a focused cloud would scroll instead.
+    cloud->setFocusPolicy(Qt::NoFocus);
+    initTagCloud(cloud, n);
+    const unsigned int terms = countOf(nodeToNumFeatures, n);
+    const unsigned int documents = countOf(nodeToNumObjects, n);
+    auto* label = new QLabel(QString::fromStdString(createLabel(p, documents, terms)));
+    label->setFixedHeight(14);
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(cloud);
+    layout->addWidget(label);
+    container->setLayout(layout);
+    smallMultiplesMatrix->addWidget(container, built / kCellsPerRow, built % kCellsPerRow);
+
+    widgetSeries.push_back(cloud);
+    labels.push_back(label);
+    layouts.push_back(layout);
+    widgets.push_back(container);
+  }
+  numWidgets = built;
+}
+
+void DynamicGraphSmallMultiples::initTagCloud(QTagCloud* cloud, const tlp::node& curNode) {
+  if (macroCloud != nullptr) {
+    cloud->setBinCount(macroCloud->binCount());
+    cloud->setTagColor(macroCloud->tagColor());
+    cloud->setBackgroundColor(macroCloud->backgroundColor());
+    cloud->setTagFont(macroCloud->tagFont());
+    cloud->setMinFontSize(macroCloud->minFontSize());
+    cloud->setMaxFontSize(macroCloud->maxFontSize());
+  }
+  cloud->setSortAlphabetic(sortAlphabetic);
+  cloud->setid(-1);
+  const QString fileId = nodeToFileId != nullptr ? (*nodeToFileId)[curNode] : QString();
+  QList<TagPair> tags;
+  if (tagCache != nullptr)
+    tags = tagCache->buildPath(QStringList{tagCloudStub + fileId});
+  cloud->render(tags);
+}
+
+void DynamicGraphSmallMultiples::clearUi() {
+  if (numWidgets == 0)
+    return;
+  for (std::size_t i = 0; i < widgets.size(); ++i) {
+    layouts[i]->removeWidget(widgetSeries[i]);
+    layouts[i]->removeWidget(labels[i]);
+    delete widgetSeries[i];
+    delete labels[i];
+    delete layouts[i];
+    delete widgets[i];
+  }
+  widgetSeries.clear();
+  labels.clear();
+  layouts.clear();
+  widgets.clear();
+}
+
+const std::vector<tlp::node>& DynamicGraphSmallMultiples::successors(tlp::node n) const {
+  static const std::vector<tlp::node> none;
+  const auto it = outDegOrder.find(n);
+  return it != outDegOrder.end() ? it->second : none;
+}
+
+void DynamicGraphSmallMultiples::initOutDegOrder() {
+  for (tlp::node n : indexSubGraph->nodes())
+    for (tlp::node m : indexSubGraph->getOutNodes(n))
+      outDegOrder[n].push_back(m);
+}
+
+void DynamicGraphSmallMultiples::initPath(bool max) {
+  curPath.clear();
+  if (curRootIndex < 0 || curRootIndex >= static_cast<int>(roots.size()))
+    return;
+  const tlp::node root = roots[curRootIndex];
+  curPath.emplace_back(root, max ? static_cast<int>(successors(root).size()) - 1 : 0);
+  while (!successors(curPath.back().first).empty()) {
+    const std::vector<tlp::node>& next = successors(curPath.back().first);
+    if (max) {
+      const tlp::node last = next.back();
+      curPath.emplace_back(last, static_cast<int>(successors(last).size()) - 1);
+    } else {
+      curPath.emplace_back(next.front(), 0);
+    }
+  }
+}
+
+// A cursor of -1 means "no successor chosen yet": the next step descends to the
+// first successor.
+void DynamicGraphSmallMultiples::selectNextPath() {
+  if (curPath.empty())
+    return;
+  curPath.pop_back();
+  for (;;) {
+    if (curPath.empty()) {
+      if (curRootIndex + 1 >= static_cast<int>(roots.size()))
+        return;
+      ++curRootIndex;
+      curPath.emplace_back(roots[curRootIndex], -1);
+    }
+    auto& [station, cursor] = curPath.back();
+    const std::vector<tlp::node>& next = successors(station);
+    if (next.empty())
+      return;
+    ++cursor;
+    if (cursor < static_cast<int>(next.size()))
+      curPath.emplace_back(next[cursor], -1);
+    else
+      curPath.pop_back();
+  }
+}
+
+// The mirror image: a cursor equal to the list's length descends to the last
+// successor next.
+void DynamicGraphSmallMultiples::selectPrevPath() {
+  if (curPath.empty())
+    return;
+  curPath.pop_back();
+  for (;;) {
+    if (curPath.empty()) {
+      if (curRootIndex <= 0)
+        return;
+      --curRootIndex;
+      const tlp::node root = roots[curRootIndex];
+      curPath.emplace_back(root, static_cast<int>(successors(root).size()));
+    }
+    auto& [station, cursor] = curPath.back();
+    const std::vector<tlp::node>& next = successors(station);
+    if (next.empty())
+      return;
+    --cursor;
+    if (cursor >= 0) {
+      const tlp::node chosen = next[cursor];
+      curPath.emplace_back(chosen, static_cast<int>(successors(chosen).size()));
+    } else {
+      curPath.pop_back();
+    }
+  }
+}
+
+void DynamicGraphSmallMultiples::highlightPath() {
+  // Local to the subgraph, so the main window's selection stays as it is.
+  auto* selection = indexSubGraph->getLocalProperty<tlp::BooleanProperty>("viewSelection");
+  selection->setAllNodeValue(false);
+  selection->setAllEdgeValue(false);
+  for (const auto& entry : curPath)
+    selection->setNodeValue(entry.first, true);
+  for (std::size_t i = 1; i < curPath.size(); ++i) {
+    const tlp::edge e = indexSubGraph->existEdge(curPath[i - 1].first, curPath[i].first, true);
+    if (e.isValid())
+      selection->setEdgeValue(e, true);
+  }
+  localPathView->draw(true);
+}
+
+void DynamicGraphSmallMultiples::showNewPath() {
+  highlightPath();
+  clearUi();
+  curStart = 0;
+  curEnd = std::min<unsigned int>(curPath.size(), kCellsPerPage);
+  populateSMView();
+}
+
+void DynamicGraphSmallMultiples::keyPressEvent(QKeyEvent* event) {
+  // Without a path (no roots) every key does nothing.
+  if (curPath.empty())
+    return;
+  switch (event->key()) {
+  case Qt::Key_Down:
+    selectNextPath();
+    if (curPath.empty())
+      initPath(true);
+    showNewPath();
+    break;
+  case Qt::Key_Up:
+    selectPrevPath();
+    if (curPath.empty())
+      initPath(false);
+    showNewPath();
+    break;
+  case Qt::Key_Right:
+    clearUi();
+    nextSix();
+    break;
+  case Qt::Key_Left:
+    clearUi();
+    prevSix();
+    break;
+  default:
+    break;
+  }
+}
+
+void DynamicGraphSmallMultiples::nextSix() {
+  if (curStart + kCellsPerPage < curPath.size()) {
+    curStart += kCellsPerPage;
+    curEnd = std::min<unsigned int>(curEnd + kCellsPerPage, curPath.size());
+  }
+  populateSMView();
+}
+
+void DynamicGraphSmallMultiples::prevSix() {
+  if (curStart > 0) {
+    curEnd = curStart;
+    curStart -= kCellsPerPage;
+  }
+  populateSMView();
+}
+
+void DynamicGraphSmallMultiples::setSortAlphabetic(bool alpha) {
+  sortAlphabetic = alpha;
+  for (QTagCloud* cloud : widgetSeries) {
+    cloud->setSortAlphabetic(alpha);
+    cloud->render();
+  }
+}
