@@ -169,38 +169,39 @@ std::list<LR>* TreeReingoldAndTilfordExtended::TreePlace(tlp::node n,
                                                          std::unordered_map<tlp::node, double>* p) {
   struct Frame {
     tlp::node n;
-    std::vector<tlp::edge> children;
-    size_t next = 0;
+    // The node's out-edges are edges[first, first + count), in the library's order.
+    size_t first;
+    size_t count;
+    size_t next;
     Contour working;
     // Added to a value of the working frame to give it in the first child's frame.
-    double frameShift = 0;
-    // Each placed child's position in the first child's frame.
-    std::vector<double> childPos;
+    double frameShift;
   };
-
-  auto openFrame = [this](tlp::node v) {
-    Frame frame;
-    frame.n = v;
-    for (tlp::edge e : tree->getOutEdges(v))
-      frame.children.push_back(e);
-    return frame;
-  };
-
+  // Out-edges of the open frames, stacked like the frames themselves; a child's
+  // position in its parent's first-child frame waits in p until the parent is done.
+  std::vector<tlp::edge> edges;
   std::vector<Frame> stack;
-  stack.push_back(openFrame(n));
+  auto open = [&](tlp::node v) {
+    const size_t first = edges.size();
+    for (tlp::edge e : tree->getOutEdges(v))
+      edges.push_back(e);
+    stack.push_back(Frame{v, first, edges.size() - first, 0, Contour(), 0.});
+  };
+
+  open(n);
   Contour finished;
   while (true) {
     Frame& top = stack.back();
-    if (top.next < top.children.size() &&
-        tree->outdeg(tree->target(top.children[top.next])) > 0) {
-      stack.push_back(openFrame(tree->target(top.children[top.next])));
-      continue;
-    }
-    if (top.next < top.children.size()) {
-      finished = placeLeaf(tree->target(top.children[top.next]), *p);
+    if (top.next < top.count) {
+      const tlp::node child = tree->target(edges[top.first + top.next]);
+      if (tree->outdeg(child) > 0) {
+        open(child);
+        continue;
+      }
+      finished = placeLeaf(child, *p);
     } else {
       // Every child is placed: centre the parent over its children.
-      if (top.children.empty()) {
+      if (top.count == 0) {
         finished = placeLeaf(top.n, *p);
       } else {
         const double w = sizes->getNodeValue(top.n).getW();
@@ -208,11 +209,12 @@ std::list<LR>* TreeReingoldAndTilfordExtended::TreePlace(tlp::node n,
         top.working.runs.push_front(LR{posFather - w / 2., posFather + w / 2., 1});
         ++top.working.depth;
         const double posFatherFirst = posFather + top.frameShift;
-        for (size_t i = 0; i < top.children.size(); ++i)
-          (*p)[tree->target(top.children[i])] = top.childPos[i] - posFatherFirst;
+        for (size_t i = top.first; i < top.first + top.count; ++i)
+          (*p)[tree->target(edges[i])] -= posFatherFirst;
         (*p)[top.n] = 0;
         finished = std::move(top.working);
       }
+      edges.resize(top.first);
       stack.pop_back();
       if (stack.empty())
         break;
@@ -220,18 +222,20 @@ std::list<LR>* TreeReingoldAndTilfordExtended::TreePlace(tlp::node n,
 
     // Hand the finished child contour to its parent's working contour.
     Frame& parent = stack.back();
-    const int length = edgeLength(parent.children[parent.next]);
+    const tlp::edge toChild = edges[parent.first + parent.next];
+    const int length = edgeLength(toChild);
     if (length > 1) {
       const LR first = finished.runs.front();
       finished.runs.push_front(LR{first.L, first.R, length - 1});
       finished.depth += length - 1;
     }
+    double& childPos = (*p)[tree->target(toChild)];
     if (parent.next == 0) {
-      parent.childPos.push_back(middle(finished.runs.front()));
+      childPos = middle(finished.runs.front());
       parent.working = std::move(finished);
     } else {
       const double decal = calcDecal(parent.working.runs, finished.runs);
-      parent.childPos.push_back(middle(finished.runs.front()) + decal + parent.frameShift);
+      childPos = middle(finished.runs.front()) + decal + parent.frameShift;
       if (finished.depth > parent.working.depth) {
         mergeRuns(finished.runs, parent.working.runs, -decal, false);
         parent.working = std::move(finished);
