@@ -271,14 +271,13 @@ void TreeReingoldAndTilfordExtended::TreeLevelSizing(tlp::node n, std::map<int, 
 
 void TreeReingoldAndTilfordExtended::calcLayout(tlp::node n,
                                                 std::unordered_map<tlp::node, double>* p,
-                                                double x, double y, int level) {
+                                                double x, double y) {
   struct Place {
     tlp::node n;
     double x;
     double y;
-    int level;
   };
-  std::vector<Place> stack{{n, x, y, level}};
+  std::vector<Place> stack{{n, x, y}};
   while (!stack.empty()) {
     const Place at = stack.back();
     stack.pop_back();
@@ -287,8 +286,7 @@ void TreeReingoldAndTilfordExtended::calcLayout(tlp::node n,
     for (tlp::edge e : tree->getOutEdges(at.n)) {
       // A length of 0 or less puts the child on its parent's line.
       const int k = edgeLength(e);
-      stack.push_back(Place{tree->target(e), nodeX, at.y + std::max(k, 0) * double(spacing),
-                            at.level + k});
+      stack.push_back(Place{tree->target(e), nodeX, at.y + std::max(k, 0) * double(spacing)});
     }
   }
 }
@@ -366,17 +364,22 @@ bool TreeReingoldAndTilfordExtended::run() {
 
   std::unique_ptr<tlp::SizeProperty> workingSizes;
   if (sizes == nullptr || boundingCircles || horizontal) {
-    workingSizes = std::make_unique<tlp::SizeProperty>(graph);
-    for (tlp::node n : graph->nodes()) {
-      tlp::Size s = sizes != nullptr ? sizes->getNodeValue(n) : workingSizes->getNodeValue(n);
+    auto adapt = [boundingCircles, horizontal](tlp::Size s) {
       if (boundingCircles) {
         const float d = 2.f * std::sqrt(s.getW() * s.getW() / 4.f + s.getH() * s.getH() / 4.f);
         s = tlp::Size(d, d, 1);
       }
       if (horizontal)
         s = tlp::Size(s.getH(), s.getW(), s.getD());
-      workingSizes->setNodeValue(n, s);
-    }
+      return s;
+    };
+    workingSizes = std::make_unique<tlp::SizeProperty>(graph);
+    const tlp::Size base =
+        sizes != nullptr ? sizes->getNodeDefaultValue() : workingSizes->getNodeDefaultValue();
+    // The default also sizes a root that the spanning tree may add for a forest.
+    workingSizes->setAllNodeValue(adapt(base));
+    for (tlp::node n : graph->nodes())
+      workingSizes->setNodeValue(n, adapt(sizes != nullptr ? sizes->getNodeValue(n) : base));
     sizes = workingSizes.get();
   }
 
@@ -400,7 +403,7 @@ bool TreeReingoldAndTilfordExtended::run() {
 
     std::unordered_map<tlp::node, double> p(tree->numberOfNodes());
     delete TreePlace(root, &p);
-    calcLayout(root, &p, 0, 0, 0);
+    calcLayout(root, &p, 0, 0);
 
     if (ortho)
       computeOrthogonalBends(levels);

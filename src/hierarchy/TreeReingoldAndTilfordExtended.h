@@ -41,7 +41,8 @@ public:
 
   TreeReingoldAndTilfordExtended(const tlp::PluginContext* context);
 
-  // False only when the progress object stops or cancels the computation.
+  // False when the progress object stops or cancels the computation (or no result
+  // property was given); the caller's graph is left as it was in every case.
   bool run() override;
 
   // The shift that puts contour arbreD at least nodeSpacing right of arbreG on
@@ -57,10 +58,12 @@ private:
   // Returns the subtree's contour, owned by the caller.
   std::list<LR>* TreePlace(tlp::node n, std::unordered_map<tlp::node, double>* p);
   Contour placeLeaf(tlp::node n, std::unordered_map<tlp::node, double>& p);
+  // Records each node's level and the greatest node height on every level.
   void TreeLevelSizing(tlp::node n, std::map<int, double>& maxSize, int level,
                        std::unordered_map<tlp::node, int>& levels);
-  void calcLayout(tlp::node n, std::unordered_map<tlp::node, double>* p, double x, double y,
-                  int level);
+  // Writes absolute positions: n at (p[n] + x, -y), each child one layer spacing
+  // per unit of edge length lower.
+  void calcLayout(tlp::node n, std::unordered_map<tlp::node, double>* p, double x, double y);
   int edgeLength(tlp::edge e) const;
   void enlargeLayerSpacing(const std::map<int, double>& maxSize);
   void computeOrthogonalBends(const std::unordered_map<tlp::node, int>& levels);
