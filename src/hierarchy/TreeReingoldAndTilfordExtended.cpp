@@ -146,6 +146,26 @@ std::list<LR>* TreeReingoldAndTilfordExtended::mergeLRList(std::list<LR>* L, std
   return L;
 }
 
+// The library's out-edge iterator allocates on every call; reading each node's
+// children once keeps that cost out of the three walks over the tree.
+void TreeReingoldAndTilfordExtended::collectChildren() {
+  const std::vector<tlp::node>& nodes = tree->nodes();
+  childBegin.assign(nodes.size() + 1, 0);
+  childEdges.clear();
+  childEdges.reserve(tree->numberOfEdges());
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    childBegin[i] = static_cast<unsigned int>(childEdges.size());
+    for (tlp::edge e : tree->getOutEdges(nodes[i]))
+      childEdges.push_back(e);
+  }
+  childBegin[nodes.size()] = static_cast<unsigned int>(childEdges.size());
+}
+
+unsigned int TreeReingoldAndTilfordExtended::childCount(tlp::node n) const {
+  const unsigned int position = tree->nodePos(n);
+  return childBegin[position + 1] - childBegin[position];
+}
+
 int TreeReingoldAndTilfordExtended::edgeLength(tlp::edge e) const {
   return useLength ? lengthMetric->getEdgeValue(e) : 1;
 }
@@ -169,39 +189,37 @@ std::list<LR>* TreeReingoldAndTilfordExtended::TreePlace(tlp::node n,
                                                          std::unordered_map<tlp::node, double>* p) {
   struct Frame {
     tlp::node n;
-    // The node's out-edges are edges[first, first + count), in the library's order.
-    size_t first;
-    size_t count;
-    size_t next;
+    // The node's out-edges are childEdges[first, end), in the library's order.
+    unsigned int first;
+    unsigned int end;
+    unsigned int next;
     Contour working;
     // Added to a value of the working frame to give it in the first child's frame.
     double frameShift;
   };
-  // Out-edges of the open frames, stacked like the frames themselves; a child's
-  // position in its parent's first-child frame waits in p until the parent is done.
-  std::vector<tlp::edge> edges;
+  // A child's position in its parent's first-child frame waits in p until the
+  // parent is done.
   std::vector<Frame> stack;
   auto open = [&](tlp::node v) {
-    const size_t first = edges.size();
-    for (tlp::edge e : tree->getOutEdges(v))
-      edges.push_back(e);
-    stack.push_back(Frame{v, first, edges.size() - first, 0, Contour(), 0.});
+    const unsigned int position = tree->nodePos(v);
+    stack.push_back(
+        Frame{v, childBegin[position], childBegin[position + 1], 0, Contour(), 0.});
   };
 
   open(n);
   Contour finished;
   while (true) {
     Frame& top = stack.back();
-    if (top.next < top.count) {
-      const tlp::node child = tree->target(edges[top.first + top.next]);
-      if (tree->outdeg(child) > 0) {
+    if (top.first + top.next < top.end) {
+      const tlp::node child = tree->target(childEdges[top.first + top.next]);
+      if (childCount(child) > 0) {
         open(child);
         continue;
       }
       finished = placeLeaf(child, *p);
     } else {
       // Every child is placed: centre the parent over its children.
-      if (top.count == 0) {
+      if (top.first == top.end) {
         finished = placeLeaf(top.n, *p);
       } else {
         const double w = sizes->getNodeValue(top.n).getW();
@@ -209,12 +227,11 @@ std::list<LR>* TreeReingoldAndTilfordExtended::TreePlace(tlp::node n,
         top.working.runs.push_front(LR{posFather - w / 2., posFather + w / 2., 1});
         ++top.working.depth;
         const double posFatherFirst = posFather + top.frameShift;
-        for (size_t i = top.first; i < top.first + top.count; ++i)
-          (*p)[tree->target(edges[i])] -= posFatherFirst;
+        for (unsigned int i = top.first; i < top.end; ++i)
+          (*p)[tree->target(childEdges[i])] -= posFatherFirst;
         (*p)[top.n] = 0;
         finished = std::move(top.working);
       }
-      edges.resize(top.first);
       stack.pop_back();
       if (stack.empty())
         break;
@@ -222,7 +239,7 @@ std::list<LR>* TreeReingoldAndTilfordExtended::TreePlace(tlp::node n,
 
     // Hand the finished child contour to its parent's working contour.
     Frame& parent = stack.back();
-    const tlp::edge toChild = edges[parent.first + parent.next];
+    const tlp::edge toChild = childEdges[parent.first + parent.next];
     const int length = edgeLength(toChild);
     if (length > 1) {
       const LR first = finished.runs.front();
@@ -264,8 +281,9 @@ void TreeReingoldAndTilfordExtended::TreeLevelSizing(tlp::node n, std::map<int, 
       maxSize[vLevel] = h;
     else
       known->second = std::max(known->second, h);
-    for (tlp::edge e : tree->getOutEdges(v))
-      stack.emplace_back(tree->target(e), vLevel + edgeLength(e));
+    const unsigned int position = tree->nodePos(v);
+    for (unsigned int i = childBegin[position]; i < childBegin[position + 1]; ++i)
+      stack.emplace_back(tree->target(childEdges[i]), vLevel + edgeLength(childEdges[i]));
   }
 }
 
@@ -283,10 +301,12 @@ void TreeReingoldAndTilfordExtended::calcLayout(tlp::node n,
     stack.pop_back();
     const double nodeX = (*p)[at.n] + at.x;
     result->setNodeValue(at.n, tlp::Coord(static_cast<float>(nodeX), static_cast<float>(-at.y), 0));
-    for (tlp::edge e : tree->getOutEdges(at.n)) {
+    const unsigned int position = tree->nodePos(at.n);
+    for (unsigned int i = childBegin[position]; i < childBegin[position + 1]; ++i) {
       // A length of 0 or less puts the child on its parent's line.
-      const int k = edgeLength(e);
-      stack.push_back(Place{tree->target(e), nodeX, at.y + std::max(k, 0) * double(spacing)});
+      const int k = edgeLength(childEdges[i]);
+      stack.push_back(
+          Place{tree->target(childEdges[i]), nodeX, at.y + std::max(k, 0) * double(spacing)});
     }
   }
 }
@@ -396,6 +416,7 @@ bool TreeReingoldAndTilfordExtended::run() {
 
   const tlp::node root = tree->getSource();
   if (root.isValid()) {
+    collectChildren();
     std::map<int, double> maxSize;
     std::unordered_map<tlp::node, int> levels(tree->numberOfNodes());
     TreeLevelSizing(root, maxSize, 0, levels);
@@ -413,5 +434,7 @@ bool TreeReingoldAndTilfordExtended::run() {
 
   tlp::TreeTest::cleanComputedTree(graph, tree);
   tree = nullptr;
+  childBegin.clear();
+  childEdges.clear();
   return true;
 }

@@ -20,6 +20,7 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace tlp {
 class IntegerProperty;
@@ -64,6 +65,8 @@ private:
   // Writes absolute positions: n at (p[n] + x, -y), each child one layer spacing
   // per unit of edge length lower.
   void calcLayout(tlp::node n, std::unordered_map<tlp::node, double>* p, double x, double y);
+  void collectChildren();
+  unsigned int childCount(tlp::node n) const;
   int edgeLength(tlp::edge e) const;
   void enlargeLayerSpacing(const std::map<int, double>& maxSize);
   void computeOrthogonalBends(const std::unordered_map<tlp::node, int>& levels);
@@ -77,6 +80,9 @@ private:
   std::string orientation;
   float spacing;
   float nodeSpacing;
+  // Out-edges of the tree's node at position i: childEdges[childBegin[i], childBegin[i + 1]).
+  std::vector<unsigned int> childBegin;
+  std::vector<tlp::edge> childEdges;
 };
 
 #endif

@@ -430,4 +430,12 @@ TEST(TreeContours, MergeSplitsRunsAndAppendsTheDeeperTail) {
   EXPECT_TRUE(sameRuns(deep, {{-4, 21, 1}, {-6, 21, 1}, {-6, 6, 3}}));
 }
 
+TEST(TreeContours, MergingAMissingContourAbortsInReleaseBuildsToo) {
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+  TreeReingoldAndTilfordExtended algorithm(nullptr);
+  std::list<LR> runs{{-1, 1, 1}};
+  EXPECT_DEATH(algorithm.mergeLRList(nullptr, &runs, 0), "L!=__null");
+  EXPECT_DEATH(algorithm.mergeLRList(&runs, nullptr, 0), "R!=__null");
+}
+
 } // namespace
