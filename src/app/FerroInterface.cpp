@@ -41,6 +41,9 @@ FerroInterface::FerroInterface(QMainWindow* mainWindow)
   // main window would lie over the menu bar and swallow clicks on "File".
   hide();
   setupUi(mainWindow);
+  // The graph library cannot paint a view that shows no graph yet (Tulip 5.4
+  // dereferences the missing graph layer); openGraphOnGlWidget lets it paint.
+  ferroMapView->setUpdatesEnabled(false);
   // Pending merge: qtWidgetConnections() connects the interactor's two signals and
   // actionOrder_by_Frequency's toggled(bool) to the slots.
   tlp::GlDefaultSelectionColorManager::setManager(&selectionColour);
@@ -109,6 +112,7 @@ void FerroInterface::openGraphOnGlWidget(tlp::Graph* graph, tlp::DataSet* dataSe
   // The layer tells the scene, which then draws and picks this graph.
   layer->addGlEntity(composite, "graph");
   deleteCompositeInfo(oldComposite);
+  view->setUpdatesEnabled(true);
 }
 
 void FerroInterface::deleteCompositeInfo(tlp::GlGraphComposite* oldComposite) {
