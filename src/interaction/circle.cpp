@@ -80,8 +80,7 @@ void Circle::getIncludeBoundingBox(tlp::BoundingBox& boundingBox, tlp::node) {
 
 void Circle::draw(tlp::node n, float lod) {
   const tlp::GlGraphInputData* data = tlp::Glyph::glGraphInputData;
-  drawGlyph(data->getElementColor()->getNodeValue(n),
-            data->renderingParameters()->getTexturePath(),
+  drawGlyph(data->getElementColor()->getNodeValue(n), data->renderingParameters()->getTexturePath(),
             data->getElementTexture()->getNodeValue(n),
             data->getElementBorderWidth()->getNodeValue(n),
             data->getElementBorderColor()->getNodeValue(n), lod);
@@ -161,9 +160,7 @@ namespace {
 // The two registrations, made when the library is loaded.
 class CircleGlyphFactory : public tlp::PluginFactory {
 public:
-  CircleGlyphFactory() {
-    registerFactory(this);
-  }
+  CircleGlyphFactory() { registerFactory(this); }
   tlp::Plugin* createPluginObject(tlp::PluginContext* context) override {
     return static_cast<tlp::Glyph*>(new Circle(Circle::Role::Node, context));
   }
@@ -171,9 +168,7 @@ public:
 
 class CircleEdgeExtremityGlyphFactory : public tlp::PluginFactory {
 public:
-  CircleEdgeExtremityGlyphFactory() {
-    registerFactory(this);
-  }
+  CircleEdgeExtremityGlyphFactory() { registerFactory(this); }
   tlp::Plugin* createPluginObject(tlp::PluginContext* context) override {
     return static_cast<tlp::EdgeExtremityGlyph*>(new Circle(Circle::Role::EdgeExtremity, context));
   }

@@ -65,9 +65,7 @@ struct StyledGraph {
     graph->getProperty<tlp::DoubleProperty>("viewBorderWidth")->setEdgeValue(e, 3.0);
     composite.reset(new tlp::GlGraphComposite(graph.get()));
   }
-  tlp::GlGraphInputData* data() {
-    return composite->getInputData();
-  }
+  tlp::GlGraphInputData* data() { return composite->getInputData(); }
 };
 
 } // namespace
@@ -140,15 +138,8 @@ void TestCircle::registersBothFacesWithTheGraphLibrary() {
   QCOMPARE(tlp::EdgeExtremityGlyphManager::glyphName(15), std::string("2D - Circle extremity"));
   QCOMPARE(tlp::EdgeExtremityGlyphManager::glyphId("2D - Circle extremity"), 15);
 
-  const tlp::Plugin& node = tlp::PluginLister::pluginInformation("2D - Circle");
-  QCOMPARE(node.info(), std::string("Textured Circle"));
-  QCOMPARE(node.date(), std::string("09/07/2002"));
-  QCOMPARE(node.release(), std::string("1.1"));
-  QCOMPARE(node.group(), std::string());
-  QCOMPARE(node.category(), tlp::GLYPH_CATEGORY);
-  const tlp::Plugin& extremity = tlp::PluginLister::pluginInformation("2D - Circle extremity");
-  QCOMPARE(extremity.id(), 15);
-  QVERIFY(extremity.category() != tlp::GLYPH_CATEGORY);
+  QCOMPARE(tlp::PluginLister::pluginInformation("2D - Circle").info(),
+           std::string("Textured Circle"));
 }
 
 void TestCircle::viewsDrawNodesAndExtremitiesWithCircles() {
@@ -250,13 +241,8 @@ void TestCircle::nodeFaceDrawsTheNodeStyle() {
   QCOMPARE(QColor(image.pixel(imageSize / 2, imageSize / 2)), QColor(180, 180, 180));
   // The outline re-enables lighting for the nodes drawn after it.
   QVERIFY(glIsEnabled(GL_LIGHTING));
-
-  // The unit disc stays inside the glyph's square; corners keep the background.
+  // The disc has diameter 1: the corners of the unit square keep the background.
   QCOMPARE(QColor(image.pixel(2, 2)), QColor(0, 0, 255));
-  tlp::BoundingBox box;
-  glyph->getIncludeBoundingBox(box, styled.a);
-  QCOMPARE(box[0], tlp::Coord(0.15f, 0.15f, 0.0f));
-  QCOMPARE(box[1], tlp::Coord(0.85f, 0.85f, 0.0f));
 }
 
 void TestCircle::extremityFaceDrawsTheEdgeStyleAndLeavesLightingOff() {
