@@ -24,6 +24,16 @@ const char* const outlineList = "Circle_circleborder";
 const int rimSegments = 30;
 const float outlineMinLod = 20.0f;
 
+// Line width of the outline: 2 for no border width, never below 1e-6 (which
+// also catches negative widths).
+float outlineWidth(double borderWidth) {
+  if (borderWidth == 0.0)
+    return 2.0f;
+  if (borderWidth < 1e-6)
+    return 1e-6f;
+  return static_cast<float>(borderWidth);
+}
+
 } // namespace
 
 // Both bases take the context: the registry lists each plug-in under every base
@@ -73,9 +83,11 @@ int Circle::id() const {
   return role == Role::Node ? 14 : 15;
 }
 
+// A centred square of side 0.7, inside the disc. Glyph space runs from -0.5 to
+// 0.5 in Tulip 5.4 (older releases used 0 to 1, where this was 0.15 to 0.85).
 void Circle::getIncludeBoundingBox(tlp::BoundingBox& boundingBox, tlp::node) {
-  boundingBox[0] = tlp::Coord(0.15f, 0.15f, 0.0f);
-  boundingBox[1] = tlp::Coord(0.85f, 0.85f, 0.0f);
+  boundingBox[0] = tlp::Coord(-0.35f, -0.35f, 0.0f);
+  boundingBox[1] = tlp::Coord(0.35f, 0.35f, 0.0f);
 }
 
 void Circle::draw(tlp::node n, float lod) {
@@ -121,14 +133,6 @@ void Circle::drawGlyph(const tlp::Color& glyphColor, const std::string& textureP
     lists.callList(outlineList);
     glEnable(GL_LIGHTING);
   }
-}
-
-float Circle::outlineWidth(double borderWidth) {
-  if (borderWidth == 0.0)
-    return 2.0f;
-  if (borderWidth < 1e-6)
-    return 1e-6f;
-  return static_cast<float>(borderWidth);
 }
 
 void Circle::drawCircle() {

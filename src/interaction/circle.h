@@ -43,9 +43,6 @@ public:
                         const std::string& texture, double borderWidth,
                         const tlp::Color& borderColor, float lod);
 
-  // Line width of the outline for a border width: 2 for 0, at least 1e-6 otherwise.
-  static float outlineWidth(double borderWidth);
-
 private:
   static void drawCircle();
   static void drawCircleBorder();

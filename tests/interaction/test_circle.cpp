@@ -243,6 +243,13 @@ void TestCircle::nodeFaceDrawsTheNodeStyle() {
   QVERIFY(glIsEnabled(GL_LIGHTING));
   // The disc has diameter 1: the corners of the unit square keep the background.
   QCOMPARE(QColor(image.pixel(2, 2)), QColor(0, 0, 255));
+
+  // What the view may place inside the glyph lies inside the disc.
+  tlp::BoundingBox inside;
+  glyph->getIncludeBoundingBox(inside, styled.a);
+  QCOMPARE(inside[1][0] - inside[0][0], 0.7f);
+  for (const tlp::Coord& corner : {inside[0], inside[1]})
+    QVERIFY(corner.norm() < 0.5f);
 }
 
 void TestCircle::extremityFaceDrawsTheEdgeStyleAndLeavesLightingOff() {
