@@ -9,5 +9,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   cmake g++ make pkg-config \
   libtulip-dev qtbase5-dev libqt5opengl5-dev libqt5svg5-dev \
   libglu1-mesa-dev libgl1-mesa-dri \
-  xvfb xauth x11-apps fonts-dejavu-core \
+  xvfb xauth x11-apps x11-utils imagemagick libx11-dev fonts-dejavu-core \
   libgtest-dev >/dev/null
