@@ -6,12 +6,12 @@
 #include <tulip/GlMainWidget.h>
 #include <tulip/Graph.h>
 #include <tulip/IntegerProperty.h>
-#include <tulip/MutableContainer.h>
 #include <tulip/Observable.h>
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <algorithm>
 #include <map>
 
 const tlp::Color idToColour[10] = {
@@ -46,69 +46,110 @@ tlp::Graph* shownGraph(tlp::GlMainWidget* glMainWidget) {
 // target first, and a long line must not exhaust the call stack.
 struct FlowStep {
   tlp::node station;
-  std::vector<tlp::edge> outEdges;
-  size_t next = 0;
+  size_t firstEdge; // where the station's edges start in FlowWalk::outEdges
+  size_t next;
 };
 
-std::vector<tlp::edge> outEdgesOf(tlp::Graph* graph, tlp::node n) {
-  std::vector<tlp::edge> result;
-  for (tlp::edge e : graph->getOutEdges(n))
-    result.push_back(e);
-  return result;
-}
+// The stack of a walk. The stations' outgoing edges share one buffer, which grows
+// and shrinks with the stack, so that a station costs no allocation of its own.
+class FlowWalk {
+public:
+  void push(tlp::Graph* graph, tlp::node station) {
+    const size_t first = outEdges.size();
+    for (tlp::edge e : graph->getOutEdges(station))
+      outEdges.push_back(e);
+    steps.push_back({station, first, first});
+  }
+
+  // The next edge to follow and the station it leaves; false once the walk is over.
+  bool next(tlp::node& station, tlp::edge& e) {
+    while (!steps.empty()) {
+      FlowStep& step = steps.back();
+      if (step.next < outEdges.size()) {
+        station = step.station;
+        e = outEdges[step.next++];
+        return true;
+      }
+      outEdges.resize(step.firstEdge);
+      steps.pop_back();
+    }
+    return false;
+  }
+
+private:
+  std::vector<FlowStep> steps;
+  std::vector<tlp::edge> outEdges;
+};
+
+// Marks the nodes or edges of one graph by id.
+class Marks {
+public:
+  template <typename Elements>
+  explicit Marks(const Elements& elements) {
+    unsigned int largest = 0;
+    for (auto element : elements)
+      largest = std::max(largest, element.id);
+    marked.assign(size_t(largest) + 1, false);
+  }
+  bool isMarked(unsigned int id) const {
+    return marked[id];
+  }
+  void mark(unsigned int id) {
+    marked[id] = true;
+  }
+
+private:
+  std::vector<bool> marked;
+};
 
 } // namespace
 
 void selectNodeFlow(tlp::Graph* clusterGraph, const tlp::node& n, bool value) {
+  if (!clusterGraph->isElement(n))
+    return;
   tlp::BooleanProperty* selection = clusterGraph->getProperty<tlp::BooleanProperty>("viewSelection");
   const tlp::BooleanProperty* dummies = optionalFlags(clusterGraph, "Is Dummy");
   // Every write of one toggle goes to !value, so walking a station a second time
   // changes nothing; skipping it only ends cycles through dummy nodes.
-  tlp::MutableContainer<bool> visited;
-  visited.setAll(false);
-
-  std::vector<FlowStep> pending;
+  Marks visited(clusterGraph->nodes());
+  FlowWalk walk;
   auto enter = [&](tlp::node station) {
-    visited.set(station.id, true);
+    visited.mark(station.id);
     const bool stationIsDummy = isSet(dummies, station);
     if (!stationIsDummy)
       selection->setNodeValue(station, !value);
-    if (value) {
+    if (value && !stationIsDummy) {
       for (tlp::edge e : clusterGraph->getInEdges(station)) {
-        if (!stationIsDummy && !isSet(dummies, clusterGraph->opposite(e, station)))
+        if (!isSet(dummies, clusterGraph->opposite(e, station)))
           selection->setEdgeValue(e, false);
       }
     }
-    pending.push_back({station, outEdgesOf(clusterGraph, station)});
+    walk.push(clusterGraph, station);
   };
 
   enter(n);
-  while (!pending.empty()) {
-    FlowStep& step = pending.back();
-    if (step.next == step.outEdges.size()) {
-      pending.pop_back();
-      continue;
-    }
-    const tlp::edge e = step.outEdges[step.next++];
-    const tlp::node d = clusterGraph->opposite(e, step.station);
+  tlp::node station;
+  tlp::edge e;
+  while (walk.next(station, e)) {
+    const tlp::node d = clusterGraph->opposite(e, station);
     const bool dIsDummy = isSet(dummies, d);
-    if (!isSet(dummies, step.station) && !dIsDummy)
+    if (!isSet(dummies, station) && !dIsDummy)
       selection->setEdgeValue(e, !value);
-    if ((selection->getNodeValue(d) == value || dIsDummy) && !visited.get(d.id))
+    if ((selection->getNodeValue(d) == value || dIsDummy) && !visited.isMarked(d.id))
       enter(d);
   }
 }
 
 void selectEdgeFlow(tlp::Graph* clusterGraph, const tlp::edge& e, bool value) {
+  if (!clusterGraph->isElement(e))
+    return;
   tlp::BooleanProperty* selection = clusterGraph->getProperty<tlp::BooleanProperty>("viewSelection");
   const tlp::BooleanProperty* dummies = optionalFlags(clusterGraph, "Is Dummy");
   // As in selectNodeFlow, a second walk of an edge would change nothing.
-  tlp::MutableContainer<bool> visited;
-  visited.setAll(false);
-
-  std::vector<FlowStep> pending;
+  Marks visited(clusterGraph->edges());
+  FlowWalk walk;
   auto enter = [&](tlp::edge flowEdge) {
-    visited.set(flowEdge.id, true);
+    visited.mark(flowEdge.id);
     const tlp::node source = clusterGraph->source(flowEdge);
     const tlp::node target = clusterGraph->target(flowEdge);
     const bool sourceIsDummy = isSet(dummies, source);
@@ -119,19 +160,15 @@ void selectEdgeFlow(tlp::Graph* clusterGraph, const tlp::edge& e, bool value) {
       selection->setNodeValue(source, true);
     if (!targetIsDummy)
       selection->setNodeValue(target, !value);
-    pending.push_back({target, outEdgesOf(clusterGraph, target)});
+    walk.push(clusterGraph, target);
   };
 
   enter(e);
-  while (!pending.empty()) {
-    FlowStep& step = pending.back();
-    if (step.next == step.outEdges.size()) {
-      pending.pop_back();
-      continue;
-    }
-    const tlp::edge e2 = step.outEdges[step.next++];
-    const tlp::node d = clusterGraph->opposite(e2, step.station);
-    if ((selection->getNodeValue(d) == value || isSet(dummies, d)) && !visited.get(e2.id))
+  tlp::node station;
+  tlp::edge e2;
+  while (walk.next(station, e2)) {
+    const tlp::node d = clusterGraph->opposite(e2, station);
+    if ((selection->getNodeValue(d) == value || isSet(dummies, d)) && !visited.isMarked(e2.id))
       enter(e2);
   }
 }
@@ -208,8 +245,9 @@ bool ClusterFlowInteractor::handleColourEvent(tlp::GlMainWidget* glMainWidget, Q
 
   const tlp::BooleanProperty* majorStations = optionalFlags(graph, "Is Major Station");
   const tlp::BooleanProperty* dummies = optionalFlags(graph, "Is Dummy");
-  // The colours are kept locally so that a view of a subgraph never reads an
-  // ancestor's colours as its own; a fresh one must say "no colour" everywhere.
+  // Colours live in the graph's own "Colour ID": a view of a subgraph must not take
+  // an ancestor's for its own. A new one starts at -1 everywhere, "no colour", since
+  // the property's own default, 0, is a colour.
   if (!graph->existLocalProperty(ColourIdName)) {
     tlp::IntegerProperty* created = graph->getLocalProperty<tlp::IntegerProperty>(ColourIdName);
     created->setAllNodeValue(-1);
