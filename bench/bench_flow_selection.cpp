@@ -165,8 +165,8 @@ int main(int argc, char** argv) {
   for (int repetition = 0; repetition < Repetitions; ++repetition) {
     const int digit = Qt::Key_0 + repetition % 10;
     clickEvent.time([&] {
-      QMouseEvent middle(QEvent::MouseButtonPress, click, view.mapToGlobal(click),
-                         Qt::MiddleButton, Qt::MiddleButton, Qt::NoModifier);
+      QMouseEvent middle(QEvent::MouseButtonPress, click, view.mapToGlobal(click), Qt::MiddleButton,
+                         Qt::MiddleButton, Qt::NoModifier);
       QApplication::sendEvent(&view, &middle);
     });
     flow = selectedStations(graph);

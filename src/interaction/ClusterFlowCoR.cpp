@@ -52,13 +52,9 @@ QLabel* ClusterFlowCoR::configurationDocWidget() const {
 // static instance carry the names the rest of the program knows them by.
 class ClusterFlowCoRInteractorFactory : public tlp::PluginFactory {
 public:
-  ClusterFlowCoRInteractorFactory() {
-    registerFactory(this);
-  }
+  ClusterFlowCoRInteractorFactory() { registerFactory(this); }
 
-  tlp::Plugin* createPluginObject(tlp::PluginContext*) override {
-    return new ClusterFlowCoR();
-  }
+  tlp::Plugin* createPluginObject(tlp::PluginContext*) override { return new ClusterFlowCoR(); }
 };
 
 extern "C" {

@@ -14,11 +14,11 @@
 #include <algorithm>
 #include <map>
 
-const tlp::Color idToColour[10] = {
-    tlp::Color(37, 89, 193, 255),  tlp::Color(157, 86, 74, 255),  tlp::Color(25, 131, 65, 255),
-    tlp::Color(100, 87, 130, 255), tlp::Color(180, 60, 140, 255), tlp::Color(199, 197, 43, 255),
-    tlp::Color(5, 199, 215, 255),  tlp::Color(254, 151, 41, 255), tlp::Color(240, 140, 140, 255),
-    tlp::Color(0, 0, 0, 255)};
+const tlp::Color idToColour[10] = {tlp::Color(37, 89, 193, 255),   tlp::Color(157, 86, 74, 255),
+                                   tlp::Color(25, 131, 65, 255),   tlp::Color(100, 87, 130, 255),
+                                   tlp::Color(180, 60, 140, 255),  tlp::Color(199, 197, 43, 255),
+                                   tlp::Color(5, 199, 215, 255),   tlp::Color(254, 151, 41, 255),
+                                   tlp::Color(240, 140, 140, 255), tlp::Color(0, 0, 0, 255)};
 
 namespace {
 
@@ -84,19 +84,14 @@ private:
 // Marks the nodes or edges of one graph by id.
 class Marks {
 public:
-  template <typename Elements>
-  explicit Marks(const Elements& elements) {
+  template <typename Elements> explicit Marks(const Elements& elements) {
     unsigned int largest = 0;
     for (auto element : elements)
       largest = std::max(largest, element.id);
     marked.assign(size_t(largest) + 1, false);
   }
-  bool isMarked(unsigned int id) const {
-    return marked[id];
-  }
-  void mark(unsigned int id) {
-    marked[id] = true;
-  }
+  bool isMarked(unsigned int id) const { return marked[id]; }
+  void mark(unsigned int id) { marked[id] = true; }
 
 private:
   std::vector<bool> marked;
@@ -107,7 +102,8 @@ private:
 void selectNodeFlow(tlp::Graph* clusterGraph, const tlp::node& n, bool value) {
   if (!clusterGraph->isElement(n))
     return;
-  tlp::BooleanProperty* selection = clusterGraph->getProperty<tlp::BooleanProperty>("viewSelection");
+  tlp::BooleanProperty* selection =
+      clusterGraph->getProperty<tlp::BooleanProperty>("viewSelection");
   const tlp::BooleanProperty* dummies = optionalFlags(clusterGraph, "Is Dummy");
   // Every write of one toggle goes to !value, so walking a station a second time
   // changes nothing; skipping it only ends cycles through dummy nodes.
@@ -143,7 +139,8 @@ void selectNodeFlow(tlp::Graph* clusterGraph, const tlp::node& n, bool value) {
 void selectEdgeFlow(tlp::Graph* clusterGraph, const tlp::edge& e, bool value) {
   if (!clusterGraph->isElement(e))
     return;
-  tlp::BooleanProperty* selection = clusterGraph->getProperty<tlp::BooleanProperty>("viewSelection");
+  tlp::BooleanProperty* selection =
+      clusterGraph->getProperty<tlp::BooleanProperty>("viewSelection");
   const tlp::BooleanProperty* dummies = optionalFlags(clusterGraph, "Is Dummy");
   // As in selectNodeFlow, a second walk of an edge would change nothing.
   Marks visited(clusterGraph->edges());
@@ -200,7 +197,8 @@ void populateColourList(tlp::Graph* graph, int index, std::vector<tlp::node>& co
   // colour index: every node would seem to carry colour 0.
   if (!graph->existLocalProperty(ColourIdName))
     return;
-  const tlp::IntegerProperty* colourIds = graph->getLocalProperty<tlp::IntegerProperty>(ColourIdName);
+  const tlp::IntegerProperty* colourIds =
+      graph->getLocalProperty<tlp::IntegerProperty>(ColourIdName);
   for (tlp::node n : graph->nodes()) {
     if (colourIds->getNodeValue(n) == index)
       colourList.push_back(n);
@@ -226,7 +224,8 @@ bool ClusterFlowInteractor::eventFilter(QObject* watched, QEvent* event) {
   return false;
 }
 
-bool ClusterFlowInteractor::handleColourEvent(tlp::GlMainWidget* glMainWidget, QKeyEvent* keyEvent) {
+bool ClusterFlowInteractor::handleColourEvent(tlp::GlMainWidget* glMainWidget,
+                                              QKeyEvent* keyEvent) {
   tlp::Graph* graph = shownGraph(glMainWidget);
   if (graph == nullptr)
     return false;

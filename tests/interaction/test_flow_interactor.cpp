@@ -104,12 +104,11 @@ public:
 
   QPoint screenPosition(tlp::edge e) {
     auto* layout = graph->getProperty<tlp::LayoutProperty>("viewLayout");
-    return screenPosition((layout->getNodeValue(graph->source(e)) +
-                           layout->getNodeValue(graph->target(e))) / 2.f);
+    return screenPosition(
+        (layout->getNodeValue(graph->source(e)) + layout->getNodeValue(graph->target(e))) / 2.f);
   }
 
-  template <typename Element>
-  void middleClick(Element element) {
+  template <typename Element> void middleClick(Element element) {
     press(screenPosition(element), Qt::MiddleButton, Qt::MiddleButton);
   }
 
@@ -127,9 +126,7 @@ public:
   }
 
   // Whether the last press went past the interactor.
-  bool passedOn() const {
-    return recorder.seen > seenBeforeLastPress;
-  }
+  bool passedOn() const { return recorder.seen > seenBeforeLastPress; }
 
   tlp::BooleanProperty* selection() {
     return graph->getProperty<tlp::BooleanProperty>("viewSelection");
@@ -169,9 +166,7 @@ class TestFlowInteractor : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase() {
-    initTulip();
-  }
+  void initTestCase() { initTulip(); }
 
   // a -> b -> c, b -> d, x -> b, y -> c
   void nodeFlowSelectsDownstreamAndDeselectionClearsIncomingEdges() {
@@ -362,26 +357,30 @@ private slots:
     colour({n[0], n[3]}, Qt::Key_2);
     colour({n[5]}, Qt::Key_5);
     colour({n[3], n[0], n[4]}, Qt::Key_5);
-    QCOMPARE(map.emissions, (std::vector<Emission>{{"colourPathsChanged", 5, {n[0], n[3], n[4], n[5]}},
-                                               {"changedMembership", 2, {n[0], n[3]}}}));
+    QCOMPARE(map.emissions,
+             (std::vector<Emission>{{"colourPathsChanged", 5, {n[0], n[3], n[4], n[5]}},
+                                    {"changedMembership", 2, {n[0], n[3]}}}));
     QCOMPARE(map.colours.back(), idToColour[5]);
 
     colour({n[5]}, Qt::Key_5);
-    QCOMPARE(map.emissions, (std::vector<Emission>{{"colourPathsChanged", 5, {n[0], n[3], n[4], n[5]}},
-                                               {"changedMembership", 5, {n[5]}}}));
+    QCOMPARE(map.emissions,
+             (std::vector<Emission>{{"colourPathsChanged", 5, {n[0], n[3], n[4], n[5]}},
+                                    {"changedMembership", 5, {n[5]}}}));
 
     colour({n[1]}, Qt::Key_1);
     colour({n[2]}, Qt::Key_4);
     colour({n[4], n[2], n[1], n[5]}, Qt::Key_0);
-    QCOMPARE(map.emissions, (std::vector<Emission>{{"colourPathsChanged", 0, {n[1], n[2], n[4], n[5]}},
-                                               {"changedMembership", 1, {n[1]}},
-                                               {"changedMembership", 4, {n[2]}},
-                                               {"changedMembership", 5, {n[4], n[5]}}}));
+    QCOMPARE(map.emissions,
+             (std::vector<Emission>{{"colourPathsChanged", 0, {n[1], n[2], n[4], n[5]}},
+                                    {"changedMembership", 1, {n[1]}},
+                                    {"changedMembership", 4, {n[2]}},
+                                    {"changedMembership", 5, {n[4], n[5]}}}));
 
     // Nothing selected: the colour's members are announced again, nobody moved.
     colour({}, Qt::Key_0);
     QVERIFY(!map.passedOn());
-    QCOMPARE(map.emissions, (std::vector<Emission>{{"colourPathsChanged", 0, {n[1], n[2], n[4], n[5]}}}));
+    QCOMPARE(map.emissions,
+             (std::vector<Emission>{{"colourPathsChanged", 0, {n[1], n[2], n[4], n[5]}}}));
   }
 
   void escapeClearsTheSelectionAndOtherKeysPassOn() {
@@ -461,7 +460,6 @@ private slots:
     QCOMPARE(map.graph->getLocalProperty<tlp::IntegerProperty>("Colour ID")->getNodeValue(b), 3);
     chain.uninstall();
   }
-
 };
 
 int main(int argc, char** argv) {

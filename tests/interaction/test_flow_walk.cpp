@@ -69,7 +69,8 @@ std::unique_ptr<tlp::Graph> randomLayeredGraph(unsigned seed) {
       const int edges = random() % 4;
       for (int k = 0; k < edges; ++k) {
         const int toLayer = layer + 1 + (random() % 5 == 0 && layer + 2 < layers ? 1 : 0);
-        tlp::edge e = g->addEdge(nodes[layer * width + i], nodes[toLayer * width + random() % width]);
+        tlp::edge e =
+            g->addEdge(nodes[layer * width + i], nodes[toLayer * width + random() % width]);
         selection->setEdgeValue(e, random() % 4 == 0);
       }
     }
