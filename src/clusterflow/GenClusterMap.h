@@ -27,6 +27,7 @@ using ClusterTimeToNode = std::unordered_map<int, std::unordered_map<int, tlp::n
 using NodeToClusterTime = std::unordered_map<tlp::node, std::pair<int, int>>;
 using ClusterTimeToIdList = std::unordered_map<int, std::unordered_map<int, std::vector<std::string>>>;
 using NodeToFileId = std::unordered_map<tlp::node, QString>;
+using NodeToCount = std::unordered_map<tlp::node, unsigned int>; // documents or terms per node
 
 // ---- Process-wide state ----------------------------------------------------
 extern ClusterTimeToNode clusterTimeToNode;        // cluster -> time -> node
