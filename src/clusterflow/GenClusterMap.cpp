@@ -59,6 +59,7 @@ std::string clusterFileName(const std::string& stub, int time, const std::string
 // The pipeline that turns the bare graph into the finished metro map.
 void runGraphPipeline(tlp::Graph* graph) {
   deleteMultiEdges(graph);
+  subwayLayout(graph);
 }
 
 // Writes the graph beside `path` first and renames it into place only once it is

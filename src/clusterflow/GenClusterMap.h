@@ -69,4 +69,9 @@ void deleteMultiEdges(tlp::Graph* splitMergeGraph);
 void deleteDummyAndReconnect(tlp::Graph* splitMergeGraph);
 void deletePathAndRecon(tlp::Graph* splitMergeGraph, tlp::node dummyNode);
 
+// Lays the graph out from left to right with "Hierarchical Graph" into "viewLayout",
+// replaces the dummy chains by vanish edges and gives every edge two metro-map bends.
+// If the layout fails, says so on standard error and leaves the graph as it was.
+void subwayLayout(tlp::Graph* splitMergeGraph);
+
 #endif
