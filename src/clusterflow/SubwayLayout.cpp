@@ -14,17 +14,15 @@ namespace {
 const float kNodeSpacing = 1.5f;
 const float kLayerSpacing = 2.5f;
 
-// The two metro-map bends of an edge from s to t: it leaves and arrives at a shallow
-// slope and takes two thirds of its vertical change in the middle third of its run.
-std::vector<tlp::Coord> metroBends(tlp::Coord s, tlp::Coord t) {
-  s.setZ(0);
-  t.setZ(0);
-  const tlp::Coord d = t - s;
-  const tlp::Coord base(d.getX() / 3.f, d.getY() / 6.f, 0);
-  return {s + base, t - base};
-}
-
 } // namespace
+
+std::vector<tlp::Coord> metroBends(tlp::Coord source, tlp::Coord target) {
+  source.setZ(0);
+  target.setZ(0);
+  const tlp::Coord d = target - source;
+  const tlp::Coord base(d.getX() / 3.f, d.getY() / 6.f, 0);
+  return {source + base, target - base};
+}
 
 void subwayLayout(tlp::Graph* splitMergeGraph) {
   tlp::LayoutProperty* viewLayout = splitMergeGraph->getLocalProperty<tlp::LayoutProperty>("viewLayout");
