@@ -220,19 +220,21 @@ void HierarchicalGraph::orderOutEdgesByEmbedding(tlp::Graph* mySGraph) {
     });
     if (sorted == outEdges)
       continue;
-    // The order is kept by the root graph, so it outlives the working copy.
-    changedEdgeOrders.emplace_back(n, outEdges);
+    // The order is kept by the root graph, so it outlives the working copy: note the
+    // whole star, in which the edges that the run adds and removes may move too.
+    changedEdgeOrders.emplace_back(n, graph->allEdges(n));
     mySGraph->setEdgeOrder(n, sorted);
   }
 }
 
 void HierarchicalGraph::restoreEdgeOrders() {
+  // Only the input's own edges are left, so the filtered star is a complete order.
   std::vector<tlp::edge> kept;
-  for (const auto& [n, order] : changedEdgeOrders) {
+  for (const auto& [n, star] : changedEdgeOrders) {
     if (!graph->isElement(n))
       continue;
     kept.clear();
-    for (tlp::edge e : order)
+    for (tlp::edge e : star)
       if (graph->isElement(e))
         kept.push_back(e);
     graph->setEdgeOrder(n, kept);
