@@ -86,7 +86,7 @@ private:
   void orderOutEdgesByEmbedding(tlp::Graph* mySGraph);
   void restoreEdgeOrders();
   void trimEdgeEnds(const std::vector<float>& levelMaxSize,
-                    const tlp::MutableContainer<int>& nodeLevel);
+                    const tlp::MutableContainer<int>& nodeLevel, bool horizontal);
   void alignNodes(const std::vector<float>& levelMaxSize,
                   const tlp::MutableContainer<int>& nodeLevel);
   void exchangeWidthAndHeight();
@@ -95,6 +95,22 @@ private:
   // Out-edge orders of the input graph changed by the edge-order step, to be put
   // back once the working copy is gone.
   std::vector<std::pair<tlp::node, std::vector<tlp::edge>>> changedEdgeOrders;
+
+  // The grid's positions and neighbourhoods in one graph as flat arrays, so that the
+  // eight sweeps over every layer read neither the graph nor the property. Entries
+  // 0 .. gridSize - 1 are the grid's nodes, layer by layer; neighbours outside the
+  // grid follow with their fixed positions.
+  struct SweepTable {
+    const tlp::Graph* graph = nullptr;
+    std::vector<tlp::node> nodes;
+    std::vector<double> position;
+    std::vector<unsigned int> layerStart;    // per layer, then the grid's size
+    std::vector<unsigned int> neighbourStart; // per grid entry, then the end
+    std::vector<unsigned int> neighbours;
+  };
+  void loadSweepTable(const tlp::Graph* sg);
+  void storeSweepTable();
+  SweepTable sweepTable;
 };
 
 #endif
