@@ -16,6 +16,8 @@ namespace {
 
 // Samples per stretch between two control points: smooth at any export size.
 constexpr unsigned kSamplesPerStretch = 16;
+// Width of every line, in map units: a quarter of an ordinary station.
+constexpr float kLineWidth = 0.125f;
 
 bool visible(const tlp::Color& fill, const tlp::Color& border) {
   return fill.getA() > 0 || border.getA() > 0;
@@ -57,10 +59,6 @@ MapDrawing collectMapDrawing(tlp::Graph* graph) {
     if (colour.getA() == 0)
       continue;
     const auto ends = graph->ends(e);
-    const float width = std::min(radiusOf(sizes->getNodeValue(ends.first)),
-                                 radiusOf(sizes->getNodeValue(ends.second))) / 2.f;
-    if (width <= 0)
-      continue;
     std::vector<tlp::Coord> control{layout->getNodeValue(ends.first)};
     for (const tlp::Coord& bend : layout->getEdgeValue(e))
       control.push_back(bend);
@@ -70,14 +68,14 @@ MapDrawing collectMapDrawing(tlp::Graph* graph) {
 
     MapCurve curve;
     curve.colour = colour;
-    curve.width = width;
+    curve.width = kLineWidth;
     if (shapes->getEdgeValue(e) == tlp::EdgeShape::CatmullRomCurve && control.size() > 2)
       tlp::computeCatmullRomPoints(control, curve.points, false,
                                    kSamplesPerStretch * (control.size() - 1));
     else
       curve.points = control;
     for (const tlp::Coord& point : curve.points)
-      extend(drawing, point, width / 2, first);
+      extend(drawing, point, kLineWidth / 2, first);
     drawing.curves.push_back(std::move(curve));
   }
 
