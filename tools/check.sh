@@ -9,7 +9,7 @@ tools/build.sh
 (cd build && ctest --output-on-failure -j "$(nproc)")
 
 tools/build.sh --sanitize
-export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1
+export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-san && ctest --output-on-failure -j "$(nproc)")
