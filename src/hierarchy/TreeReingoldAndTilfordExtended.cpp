@@ -146,6 +146,26 @@ std::list<LR>* TreeReingoldAndTilfordExtended::mergeLRList(std::list<LR>* L, std
   return L;
 }
 
+// The library's out-edge iterator allocates on every call; reading each node's
+// children once keeps that cost out of the three walks over the tree.
+void TreeReingoldAndTilfordExtended::collectChildren() {
+  const std::vector<tlp::node>& nodes = tree->nodes();
+  childBegin.assign(nodes.size() + 1, 0);
+  childEdges.clear();
+  childEdges.reserve(tree->numberOfEdges());
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    childBegin[i] = static_cast<unsigned int>(childEdges.size());
+    for (tlp::edge e : tree->getOutEdges(nodes[i]))
+      childEdges.push_back(e);
+  }
+  childBegin[nodes.size()] = static_cast<unsigned int>(childEdges.size());
+}
+
+unsigned int TreeReingoldAndTilfordExtended::childCount(tlp::node n) const {
+  const unsigned int position = tree->nodePos(n);
+  return childBegin[position + 1] - childBegin[position];
+}
+
 int TreeReingoldAndTilfordExtended::edgeLength(tlp::edge e) const {
   return useLength ? lengthMetric->getEdgeValue(e) : 1;
 }
@@ -169,38 +189,37 @@ std::list<LR>* TreeReingoldAndTilfordExtended::TreePlace(tlp::node n,
                                                          std::unordered_map<tlp::node, double>* p) {
   struct Frame {
     tlp::node n;
-    std::vector<tlp::edge> children;
-    size_t next = 0;
+    // The node's out-edges are childEdges[first, end), in the library's order.
+    unsigned int first;
+    unsigned int end;
+    unsigned int next;
     Contour working;
     // Added to a value of the working frame to give it in the first child's frame.
-    double frameShift = 0;
-    // Each placed child's position in the first child's frame.
-    std::vector<double> childPos;
+    double frameShift;
   };
-
-  auto openFrame = [this](tlp::node v) {
-    Frame frame;
-    frame.n = v;
-    for (tlp::edge e : tree->getOutEdges(v))
-      frame.children.push_back(e);
-    return frame;
-  };
-
+  // A child's position in its parent's first-child frame waits in p until the
+  // parent is done.
   std::vector<Frame> stack;
-  stack.push_back(openFrame(n));
+  auto open = [&](tlp::node v) {
+    const unsigned int position = tree->nodePos(v);
+    stack.push_back(
+        Frame{v, childBegin[position], childBegin[position + 1], 0, Contour(), 0.});
+  };
+
+  open(n);
   Contour finished;
   while (true) {
     Frame& top = stack.back();
-    if (top.next < top.children.size() &&
-        tree->outdeg(tree->target(top.children[top.next])) > 0) {
-      stack.push_back(openFrame(tree->target(top.children[top.next])));
-      continue;
-    }
-    if (top.next < top.children.size()) {
-      finished = placeLeaf(tree->target(top.children[top.next]), *p);
+    if (top.first + top.next < top.end) {
+      const tlp::node child = tree->target(childEdges[top.first + top.next]);
+      if (childCount(child) > 0) {
+        open(child);
+        continue;
+      }
+      finished = placeLeaf(child, *p);
     } else {
       // Every child is placed: centre the parent over its children.
-      if (top.children.empty()) {
+      if (top.first == top.end) {
         finished = placeLeaf(top.n, *p);
       } else {
         const double w = sizes->getNodeValue(top.n).getW();
@@ -208,8 +227,8 @@ std::list<LR>* TreeReingoldAndTilfordExtended::TreePlace(tlp::node n,
         top.working.runs.push_front(LR{posFather - w / 2., posFather + w / 2., 1});
         ++top.working.depth;
         const double posFatherFirst = posFather + top.frameShift;
-        for (size_t i = 0; i < top.children.size(); ++i)
-          (*p)[tree->target(top.children[i])] = top.childPos[i] - posFatherFirst;
+        for (unsigned int i = top.first; i < top.end; ++i)
+          (*p)[tree->target(childEdges[i])] -= posFatherFirst;
         (*p)[top.n] = 0;
         finished = std::move(top.working);
       }
@@ -220,18 +239,20 @@ std::list<LR>* TreeReingoldAndTilfordExtended::TreePlace(tlp::node n,
 
     // Hand the finished child contour to its parent's working contour.
     Frame& parent = stack.back();
-    const int length = edgeLength(parent.children[parent.next]);
+    const tlp::edge toChild = childEdges[parent.first + parent.next];
+    const int length = edgeLength(toChild);
     if (length > 1) {
       const LR first = finished.runs.front();
       finished.runs.push_front(LR{first.L, first.R, length - 1});
       finished.depth += length - 1;
     }
+    double& childPos = (*p)[tree->target(toChild)];
     if (parent.next == 0) {
-      parent.childPos.push_back(middle(finished.runs.front()));
+      childPos = middle(finished.runs.front());
       parent.working = std::move(finished);
     } else {
       const double decal = calcDecal(parent.working.runs, finished.runs);
-      parent.childPos.push_back(middle(finished.runs.front()) + decal + parent.frameShift);
+      childPos = middle(finished.runs.front()) + decal + parent.frameShift;
       if (finished.depth > parent.working.depth) {
         mergeRuns(finished.runs, parent.working.runs, -decal, false);
         parent.working = std::move(finished);
@@ -260,31 +281,32 @@ void TreeReingoldAndTilfordExtended::TreeLevelSizing(tlp::node n, std::map<int, 
       maxSize[vLevel] = h;
     else
       known->second = std::max(known->second, h);
-    for (tlp::edge e : tree->getOutEdges(v))
-      stack.emplace_back(tree->target(e), vLevel + edgeLength(e));
+    const unsigned int position = tree->nodePos(v);
+    for (unsigned int i = childBegin[position]; i < childBegin[position + 1]; ++i)
+      stack.emplace_back(tree->target(childEdges[i]), vLevel + edgeLength(childEdges[i]));
   }
 }
 
 void TreeReingoldAndTilfordExtended::calcLayout(tlp::node n,
                                                 std::unordered_map<tlp::node, double>* p,
-                                                double x, double y, int level) {
+                                                double x, double y) {
   struct Place {
     tlp::node n;
     double x;
     double y;
-    int level;
   };
-  std::vector<Place> stack{{n, x, y, level}};
+  std::vector<Place> stack{{n, x, y}};
   while (!stack.empty()) {
     const Place at = stack.back();
     stack.pop_back();
     const double nodeX = (*p)[at.n] + at.x;
     result->setNodeValue(at.n, tlp::Coord(static_cast<float>(nodeX), static_cast<float>(-at.y), 0));
-    for (tlp::edge e : tree->getOutEdges(at.n)) {
+    const unsigned int position = tree->nodePos(at.n);
+    for (unsigned int i = childBegin[position]; i < childBegin[position + 1]; ++i) {
       // A length of 0 or less puts the child on its parent's line.
-      const int k = edgeLength(e);
-      stack.push_back(Place{tree->target(e), nodeX, at.y + std::max(k, 0) * double(spacing),
-                            at.level + k});
+      const int k = edgeLength(childEdges[i]);
+      stack.push_back(
+          Place{tree->target(childEdges[i]), nodeX, at.y + std::max(k, 0) * double(spacing)});
     }
   }
 }
@@ -362,17 +384,22 @@ bool TreeReingoldAndTilfordExtended::run() {
 
   std::unique_ptr<tlp::SizeProperty> workingSizes;
   if (sizes == nullptr || boundingCircles || horizontal) {
-    workingSizes = std::make_unique<tlp::SizeProperty>(graph);
-    for (tlp::node n : graph->nodes()) {
-      tlp::Size s = sizes != nullptr ? sizes->getNodeValue(n) : workingSizes->getNodeValue(n);
+    auto adapt = [boundingCircles, horizontal](tlp::Size s) {
       if (boundingCircles) {
         const float d = 2.f * std::sqrt(s.getW() * s.getW() / 4.f + s.getH() * s.getH() / 4.f);
         s = tlp::Size(d, d, 1);
       }
       if (horizontal)
         s = tlp::Size(s.getH(), s.getW(), s.getD());
-      workingSizes->setNodeValue(n, s);
-    }
+      return s;
+    };
+    workingSizes = std::make_unique<tlp::SizeProperty>(graph);
+    const tlp::Size base =
+        sizes != nullptr ? sizes->getNodeDefaultValue() : workingSizes->getNodeDefaultValue();
+    // The default also sizes a root that the spanning tree may add for a forest.
+    workingSizes->setAllNodeValue(adapt(base));
+    for (tlp::node n : graph->nodes())
+      workingSizes->setNodeValue(n, adapt(sizes != nullptr ? sizes->getNodeValue(n) : base));
     sizes = workingSizes.get();
   }
 
@@ -389,6 +416,7 @@ bool TreeReingoldAndTilfordExtended::run() {
 
   const tlp::node root = tree->getSource();
   if (root.isValid()) {
+    collectChildren();
     std::map<int, double> maxSize;
     std::unordered_map<tlp::node, int> levels(tree->numberOfNodes());
     TreeLevelSizing(root, maxSize, 0, levels);
@@ -396,7 +424,7 @@ bool TreeReingoldAndTilfordExtended::run() {
 
     std::unordered_map<tlp::node, double> p(tree->numberOfNodes());
     delete TreePlace(root, &p);
-    calcLayout(root, &p, 0, 0, 0);
+    calcLayout(root, &p, 0, 0);
 
     if (ortho)
       computeOrthogonalBends(levels);
@@ -406,5 +434,7 @@ bool TreeReingoldAndTilfordExtended::run() {
 
   tlp::TreeTest::cleanComputedTree(graph, tree);
   tree = nullptr;
+  childBegin.clear();
+  childEdges.clear();
   return true;
 }

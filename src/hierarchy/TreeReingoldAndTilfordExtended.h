@@ -20,6 +20,7 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace tlp {
 class IntegerProperty;
@@ -41,7 +42,8 @@ public:
 
   TreeReingoldAndTilfordExtended(const tlp::PluginContext* context);
 
-  // False only when the progress object stops or cancels the computation.
+  // False when the progress object stops or cancels the computation (or no result
+  // property was given); the caller's graph is left as it was in every case.
   bool run() override;
 
   // The shift that puts contour arbreD at least nodeSpacing right of arbreG on
@@ -57,10 +59,14 @@ private:
   // Returns the subtree's contour, owned by the caller.
   std::list<LR>* TreePlace(tlp::node n, std::unordered_map<tlp::node, double>* p);
   Contour placeLeaf(tlp::node n, std::unordered_map<tlp::node, double>& p);
+  // Records each node's level and the greatest node height on every level.
   void TreeLevelSizing(tlp::node n, std::map<int, double>& maxSize, int level,
                        std::unordered_map<tlp::node, int>& levels);
-  void calcLayout(tlp::node n, std::unordered_map<tlp::node, double>* p, double x, double y,
-                  int level);
+  // Writes absolute positions: n at (p[n] + x, -y), each child one layer spacing
+  // per unit of edge length lower.
+  void calcLayout(tlp::node n, std::unordered_map<tlp::node, double>* p, double x, double y);
+  void collectChildren();
+  unsigned int childCount(tlp::node n) const;
   int edgeLength(tlp::edge e) const;
   void enlargeLayerSpacing(const std::map<int, double>& maxSize);
   void computeOrthogonalBends(const std::unordered_map<tlp::node, int>& levels);
@@ -74,6 +80,9 @@ private:
   std::string orientation;
   float spacing;
   float nodeSpacing;
+  // Out-edges of the tree's node at position i: childEdges[childBegin[i], childBegin[i + 1]).
+  std::vector<unsigned int> childBegin;
+  std::vector<tlp::edge> childEdges;
 };
 
 #endif

@@ -146,15 +146,4 @@ TEST(LayoutParameters, MaskIsChosenByTextAndDefaultsOtherwise) {
   EXPECT_EQ(maskFromPanel(false, false), 0);
 }
 
-TEST(LayoutParameters, HelpTextsTableTypeValuesDefaultAndDescription) {
-  EXPECT_EQ(parameterHelp("float", "", "64.", "Gap"),
-            "<table><tr><td><table CELLSPACING=5 bgcolor=\"#EEEEEE\">"
-            "<tr><td><b>Type</b></td><td><FONT COLOR=\"red\">float</FONT></td></tr>"
-            "<tr><td><b>Default</b></td><td><FONT COLOR=\"red\">64.</FONT></td></tr>"
-            "</table></td><td>Gap</td></tr></table>");
-  EXPECT_NE(parameterHelp("Size", "An existing size property", "viewSize", "d")
-                .find("<b>Values</b></td><td><FONT COLOR=\"red\">An existing size property"),
-            std::string::npos);
-}
-
 } // namespace

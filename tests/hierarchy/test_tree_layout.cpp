@@ -105,18 +105,21 @@ TEST(TreeLayout, SingleNodeAndEmptyGraph) {
 }
 
 // Without an "orientation" the drawing is horizontal and orthogonal: levels run
-// along positive x, siblings spread along y, and each edge bends on the level line
-// above its target.
+// along positive x, siblings spread along y by their heights, and each edge bends on
+// the level line before its target.
 TEST(TreeLayout, DefaultsTurnTheDrawingAndBendEdges) {
-  auto graph = makeTree({0, 0});
+  auto graph = makeTree({0, 0}, 10, 30);
   tlp::LayoutProperty layout(graph.get());
   ASSERT_TRUE(layOut(graph.get(), layout, nullptr));
   EXPECT_EQ(at(layout, graph.get(), 0), tlp::Coord(0, 0, 0));
-  EXPECT_EQ(at(layout, graph.get(), 1), tlp::Coord(64, -14, 0));
-  EXPECT_EQ(at(layout, graph.get(), 2), tlp::Coord(64, 14, 0));
+  EXPECT_EQ(at(layout, graph.get(), 1), tlp::Coord(64, -24, 0));
+  EXPECT_EQ(at(layout, graph.get(), 2), tlp::Coord(64, 24, 0));
   const tlp::edge toFirst = graph->edges()[0];
   EXPECT_EQ(layout.getEdgeValue(toFirst),
-            (std::vector<tlp::Coord>{tlp::Coord(0, 0, 0), tlp::Coord(0, -14, 0)}));
+            (std::vector<tlp::Coord>{tlp::Coord(0, 0, 0), tlp::Coord(0, -24, 0)}));
+  for (tlp::node n : graph->nodes())
+    EXPECT_EQ(graph->getProperty<tlp::SizeProperty>("viewSize")->getNodeValue(n),
+              tlp::Size(10, 30, 1));
 
   auto chain = makeTree({0, 1});
   tlp::LayoutProperty chainLayout(chain.get());
@@ -265,6 +268,79 @@ TEST(TreeLayout, RandomTreesKeepTheSiblingGapOnEverySharedLevel) {
   }
 }
 
+// The placement rule applied recursively with the public contour primitives, the
+// way the layout is defined, always merging into the elder siblings' contour.
+std::list<LR>* referencePlace(tlp::Graph* graph, tlp::node n, const tlp::SizeProperty& sizes,
+                              const tlp::IntegerProperty& length,
+                              TreeReingoldAndTilfordExtended& contours,
+                              std::map<tlp::node, double>& p) {
+  const double w = sizes.getNodeValue(n).getW();
+  std::list<LR>* working = nullptr;
+  std::vector<std::pair<tlp::node, double>> placed;
+  for (tlp::edge e : graph->getOutEdges(n)) {
+    std::list<LR>* child = referencePlace(graph, graph->target(e), sizes, length, contours, p);
+    if (length.getEdgeValue(e) > 1)
+      child->push_front(LR{child->front().L, child->front().R, length.getEdgeValue(e) - 1});
+    const double middle = (child->front().L + child->front().R) / 2;
+    if (working == nullptr) {
+      working = child;
+      placed.emplace_back(graph->target(e), middle);
+    } else {
+      const double decal = contours.calcDecal(*working, *child);
+      placed.emplace_back(graph->target(e), middle + decal);
+      contours.mergeLRList(working, child, decal);
+      delete child;
+    }
+  }
+  p[n] = 0;
+  if (working == nullptr)
+    return new std::list<LR>{{-w / 2, w / 2, 1}};
+  const double posFather = (working->front().L + working->front().R) / 2;
+  working->push_front(LR{posFather - w / 2, posFather + w / 2, 1});
+  for (const auto& [child, position] : placed)
+    p[child] = position - posFather;
+  return working;
+}
+
+TEST(TreeLayout, MatchesTheRecursivePlacementWithEdgeLengths) {
+  std::mt19937 random(3003);
+  TreeReingoldAndTilfordExtended contours(nullptr);
+  for (int round = 0; round < 30; ++round) {
+    const unsigned int count = 2 + random() % 150;
+    const unsigned int window = 1 + random() % (round % 2 == 0 ? 3 : count);
+    std::vector<unsigned int> parents;
+    for (unsigned int i = 1; i < count; ++i)
+      parents.push_back(i - 1 - random() % std::min(window, i));
+    auto graph = makeTree(parents, 10, 5);
+    auto* sizes = graph->getProperty<tlp::SizeProperty>("viewSize");
+    for (tlp::node n : graph->nodes())
+      sizes->setNodeValue(n, tlp::Size(1 + random() % 50, 5, 1));
+    tlp::IntegerProperty length(graph.get());
+    for (tlp::edge e : graph->edges())
+      length.setEdgeValue(e, 1 + random() % 3);
+    tlp::LayoutProperty layout(graph.get());
+    tlp::DataSet dataSet = vertical();
+    dataSet.set("edge length", &length);
+    ASSERT_TRUE(layOut(graph.get(), layout, &dataSet));
+
+    std::map<tlp::node, double> p;
+    const tlp::node root = graph->nodes()[0];
+    delete referencePlace(graph.get(), root, *sizes, length, contours, p);
+    std::vector<std::pair<tlp::node, tlp::Coord>> stack{{root, tlp::Coord(0, 0, 0)}};
+    while (!stack.empty()) {
+      const auto [v, expected] = stack.back();
+      stack.pop_back();
+      ASSERT_NEAR(layout.getNodeValue(v).getX(), expected.getX(), 1e-3) << "node " << v.id;
+      ASSERT_FLOAT_EQ(layout.getNodeValue(v).getY(), expected.getY()) << "node " << v.id;
+      for (tlp::edge e : graph->getOutEdges(v)) {
+        const tlp::node child = graph->target(e);
+        stack.emplace_back(child, tlp::Coord(expected.getX() + p[child],
+                                             expected.getY() - 64.f * length.getEdgeValue(e), 0));
+      }
+    }
+  }
+}
+
 TEST(TreeLayout, DeepChainsAndCombsDoNotExhaustTheStack) {
   const unsigned int count = 100000;
   std::vector<unsigned int> chainParents(count - 1);
@@ -285,7 +361,7 @@ TEST(TreeLayout, DeepChainsAndCombsDoNotExhaustTheStack) {
   auto comb = makeTree(combParents);
   tlp::LayoutProperty combLayout(comb.get());
   ASSERT_TRUE(layOut(comb.get(), combLayout, &dataSet));
-  // Each spine step moves right by half of (10 + 18 + 10) / 2 ... measured from the leaf.
+  // The next spine node keeps the node spacing from the leaf beside it.
   const tlp::Coord leaf = at(combLayout, comb.get(), 1);
   const tlp::Coord spine = at(combLayout, comb.get(), 2);
   EXPECT_FLOAT_EQ(spine.getX() - leaf.getX(), 28);
@@ -352,6 +428,14 @@ TEST(TreeContours, MergeSplitsRunsAndAppendsTheDeeperTail) {
   std::list<LR> shallow{{-1, 1, 2}};
   algorithm.mergeLRList(&deep, &shallow, 20);
   EXPECT_TRUE(sameRuns(deep, {{-4, 21, 1}, {-6, 21, 1}, {-6, 6, 3}}));
+}
+
+TEST(TreeContours, MergingAMissingContourAbortsInReleaseBuildsToo) {
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+  TreeReingoldAndTilfordExtended algorithm(nullptr);
+  std::list<LR> runs{{-1, 1, 1}};
+  EXPECT_DEATH(algorithm.mergeLRList(nullptr, &runs, 0), "L!=__null");
+  EXPECT_DEATH(algorithm.mergeLRList(&runs, nullptr, 0), "R!=__null");
 }
 
 } // namespace
