@@ -10,4 +10,4 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libtulip-dev qtbase5-dev libqt5opengl5-dev libqt5svg5-dev \
   libglu1-mesa-dev libgl1-mesa-dri \
   xvfb xauth x11-apps fonts-dejavu-core \
-  libgtest-dev >/dev/null
+  libgtest-dev graphviz time >/dev/null

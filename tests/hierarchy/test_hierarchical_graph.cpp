@@ -3,6 +3,7 @@
 #include <tulip/DoubleProperty.h>
 #include <tulip/Graph.h>
 #include <tulip/LayoutProperty.h>
+#include <tulip/PluginLister.h>
 #include <tulip/SizeProperty.h>
 #include <tulip/StringCollection.h>
 #include <tulip/TreeTest.h>
@@ -388,4 +389,24 @@ TEST(HierarchicalGraphLayout, BendsAlreadyInTheResultAreNotTakenForLongEdges) {
   result->setEdgeValue(e, {tlp::Coord(5, 5, 0), tlp::Coord(7, 7, 0)});
   layOut(g.get(), "vertical");
   EXPECT_EQ(result->getEdgeValue(e).size(), 2u);
+}
+
+TEST(HierarchicalGraphPlugin, IsRegisteredWithItsParametersAndDependencies) {
+  const tlp::Plugin& plugin = tlp::PluginLister::pluginInformation("Hierarchical Graph");
+  EXPECT_EQ(plugin.group(), "Hierarchical");
+  EXPECT_EQ(plugin.date(), "23/05/2000");
+  EXPECT_EQ(plugin.info(), "Alpha");
+  EXPECT_EQ(plugin.release(), "1.0");
+  std::vector<std::string> names;
+  for (const tlp::ParameterDescription& p :
+       tlp::PluginLister::getPluginParameters("Hierarchical Graph").getParameters())
+    if (p.getDirection() == tlp::IN_PARAM)
+      names.push_back(p.getName());
+  EXPECT_EQ(names, (std::vector<std::string>{"node size", "orientation", "layer spacing",
+                                             "node spacing"}));
+  std::vector<std::pair<std::string, std::string>> dependencies;
+  for (const tlp::Dependency& d : tlp::PluginLister::getPluginDependencies("Hierarchical Graph"))
+    dependencies.emplace_back(d.pluginName, d.pluginRelease);
+  EXPECT_EQ(dependencies, (std::vector<std::pair<std::string, std::string>>{
+                              {"Dag Level", "1.0"}, {"Hierarchical Tree (R-T Extended)", "1.0"}}));
 }
