@@ -363,10 +363,27 @@ std::unique_ptr<tlp::Graph> randomGraph(unsigned int seed) {
   return g;
 }
 
+// Small graphs at the edges: one node, one loop, a two-cycle, parallel edges only.
+std::unique_ptr<tlp::Graph> oddGraph(int which) {
+  std::unique_ptr<tlp::Graph> g(tlp::newGraph());
+  const auto n = addNodes(g.get(), which == 0 ? 1 : 2);
+  if (which == 1)
+    g->addEdge(n[0], n[0]);
+  if (which == 2) {
+    g->addEdge(n[0], n[1]);
+    g->addEdge(n[1], n[0]);
+  }
+  if (which == 3) {
+    g->addEdge(n[0], n[1]);
+    g->addEdge(n[0], n[1]);
+  }
+  return g;
+}
+
 TEST(HierarchicalGraphLayout, TheGraphIsLeftExactlyAsItWas) {
-  for (unsigned int seed = 0; seed < 12; ++seed) {
+  for (unsigned int seed = 0; seed < 16; ++seed) {
     const char* orientation = seed % 2 ? "horizontal" : "vertical";
-    auto g = seed == 0 ? mixedGraph() : randomGraph(seed);
+    auto g = seed == 0 ? mixedGraph() : seed < 12 ? randomGraph(seed) : oddGraph(seed - 12);
     g->getLocalProperty<tlp::LayoutProperty>("result");
     const Snapshot before(g.get());
     layOut(g.get(), orientation);
