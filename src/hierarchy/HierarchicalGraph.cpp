@@ -311,8 +311,10 @@ void HierarchicalGraph::computeEdgeBends(const tlp::Graph* mySGraph, tlp::Layout
     // input graph still has them all.
     const tlp::node end = mySGraph->target(longEdge);
     tlp::edge lastEdge = firstEdge;
-    while (graph->target(lastEdge) != end)
+    while (graph->target(lastEdge) != end) {
       lastEdge = chainSuccessor(graph, graph->target(lastEdge));
+      HIERARCHY_ASSERT_TEXT(lastEdge.isValid(), "the chain of a long edge reaches its target");
+    }
     const tlp::node firstN = graph->target(firstEdge);
     const tlp::node endN = graph->source(lastEdge);
     tlp::Coord p1 = tmpLayout.getNodeValue(firstN);

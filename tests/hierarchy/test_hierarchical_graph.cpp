@@ -3,6 +3,7 @@
 #include <tulip/DoubleProperty.h>
 #include <tulip/Graph.h>
 #include <tulip/LayoutProperty.h>
+#include <tulip/PluginLister.h>
 #include <tulip/SizeProperty.h>
 #include <tulip/StringCollection.h>
 #include <tulip/TreeTest.h>
@@ -362,10 +363,27 @@ std::unique_ptr<tlp::Graph> randomGraph(unsigned int seed) {
   return g;
 }
 
+// Small graphs at the edges: one node, one loop, a two-cycle, parallel edges only.
+std::unique_ptr<tlp::Graph> oddGraph(int which) {
+  std::unique_ptr<tlp::Graph> g(tlp::newGraph());
+  const auto n = addNodes(g.get(), which == 0 ? 1 : 2);
+  if (which == 1)
+    g->addEdge(n[0], n[0]);
+  if (which == 2) {
+    g->addEdge(n[0], n[1]);
+    g->addEdge(n[1], n[0]);
+  }
+  if (which == 3) {
+    g->addEdge(n[0], n[1]);
+    g->addEdge(n[0], n[1]);
+  }
+  return g;
+}
+
 TEST(HierarchicalGraphLayout, TheGraphIsLeftExactlyAsItWas) {
-  for (unsigned int seed = 0; seed < 12; ++seed) {
+  for (unsigned int seed = 0; seed < 16; ++seed) {
     const char* orientation = seed % 2 ? "horizontal" : "vertical";
-    auto g = seed == 0 ? mixedGraph() : randomGraph(seed);
+    auto g = seed == 0 ? mixedGraph() : seed < 12 ? randomGraph(seed) : oddGraph(seed - 12);
     g->getLocalProperty<tlp::LayoutProperty>("result");
     const Snapshot before(g.get());
     layOut(g.get(), orientation);
@@ -388,4 +406,24 @@ TEST(HierarchicalGraphLayout, BendsAlreadyInTheResultAreNotTakenForLongEdges) {
   result->setEdgeValue(e, {tlp::Coord(5, 5, 0), tlp::Coord(7, 7, 0)});
   layOut(g.get(), "vertical");
   EXPECT_EQ(result->getEdgeValue(e).size(), 2u);
+}
+
+TEST(HierarchicalGraphPlugin, IsRegisteredWithItsParametersAndDependencies) {
+  const tlp::Plugin& plugin = tlp::PluginLister::pluginInformation("Hierarchical Graph");
+  EXPECT_EQ(plugin.group(), "Hierarchical");
+  EXPECT_EQ(plugin.date(), "23/05/2000");
+  EXPECT_EQ(plugin.info(), "Alpha");
+  EXPECT_EQ(plugin.release(), "1.0");
+  std::vector<std::string> names;
+  for (const tlp::ParameterDescription& p :
+       tlp::PluginLister::getPluginParameters("Hierarchical Graph").getParameters())
+    if (p.getDirection() == tlp::IN_PARAM)
+      names.push_back(p.getName());
+  EXPECT_EQ(names, (std::vector<std::string>{"node size", "orientation", "layer spacing",
+                                             "node spacing"}));
+  std::vector<std::pair<std::string, std::string>> dependencies;
+  for (const tlp::Dependency& d : tlp::PluginLister::getPluginDependencies("Hierarchical Graph"))
+    dependencies.emplace_back(d.pluginName, d.pluginRelease);
+  EXPECT_EQ(dependencies, (std::vector<std::pair<std::string, std::string>>{
+                              {"Dag Level", "1.0"}, {"Hierarchical Tree (R-T Extended)", "1.0"}}));
 }
