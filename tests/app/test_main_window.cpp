@@ -366,6 +366,17 @@ void TestFerroInterface::exampleMapOpensInTheView() {
   QCOMPARE(controller.nodeToNumObjects.size(), std::size_t(example->numberOfNodes()));
   // Station (cluster 1, time step 1) lists the 16 documents of line 1 of step1.obj.
   QCOMPARE(controller.nodeToNumObjects.at(clusterTimeToNode.at(1).at(1)), 16u);
+
+  // The laid-out map as drawn: the solar line starts at a major station (white)
+  // and passes an ordinary one (grey) at time step 2.
+  tlp::GlMainWidget* view = controller.ferroMapView;
+  view->draw(true);
+  const QImage picture = view->createPicture(view->width(), view->height(), false);
+  const tlp::node major = clusterTimeToNode.at(1).at(1), ordinary = clusterTimeToNode.at(1).at(2);
+  QVERIFY(example->getProperty<tlp::BooleanProperty>("Is Major Station")->getNodeValue(major));
+  QVERIFY(!example->getProperty<tlp::BooleanProperty>("Is Major Station")->getNodeValue(ordinary));
+  QCOMPARE(QColor(picture.pixel(projectedCentre(view, example, major))), QColor(255, 255, 255));
+  QCOMPARE(QColor(picture.pixel(projectedCentre(view, example, ordinary))), QColor(180, 180, 180));
 }
 
 void TestFerroInterface::destructionFreesTheTagCache() {
