@@ -15,9 +15,10 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <tulip/Color.h>
 #include <tulip/Node.h>
 
-#include <unordered_map>
+#include <vector>
 
 class QMainWindow;
 class TagCache;
@@ -34,7 +35,6 @@ class MouseNKeysNavigator;
 class MousePanNZoomNavigator;
 } // namespace tlp
 
-using NodeToCount = std::unordered_map<tlp::node, unsigned int>;
 
 class FerroInterface : public QWidget, public Ui::FerroInterfaceData {
   Q_OBJECT
@@ -48,13 +48,28 @@ public:
   // and shows the graph. Does nothing when no graph has been published.
   void initInterface();
 
-  // Pending merge: the slots handleColourPathsChanged, handleChangedMembership,
-  // handleTagCloudClicked and handleOrderByFrequencyChecked, with initTagCloud
-  // and qtWidgetConnections, arrive with ClusterFlowInteractor, QTagCloud and
-  // DynamicGraphSmallMultiples.
+public slots:
+  // Shows the combined tags of every node now carrying the colour index in that
+  // colour's tag cloud, creating the cloud on first use.
+  void handleColourPathsChanged(int tagCloudIndex, tlp::Color tagCloudColour,
+                                std::vector<tlp::node> affectedNodes);
+  // Removes the tags of nodes that left the colour index from its cloud.
+  void handleChangedMembership(int tagCloudIndex, std::vector<tlp::node> affectedNodes);
+  // Replaces the detail window with one for the colour index `id`.
+  void handleTagCloudClicked(int id);
+  // Frequency order when checked, alphabetical order otherwise, in every cloud.
+  void handleOrderByFrequencyChecked(bool value);
 
 private:
   friend class TestFerroInterface;
+  friend class TestTagCloudMatrix;
+  friend class TestLongSession;
+
+  void qtWidgetConnections();
+  // Configures a new cloud for the colour index and enters it into tagCloudHash.
+  void initTagCloud(QTagCloud* cloud, int index, tlp::Color& colour);
+  // The tag ids of nodes: the tag cloud name followed by each node's file id.
+  QStringList tagIds(const std::vector<tlp::node>& nodes) const;
 
   // Shows graph in view in place of the graph it showed before; the rendering
   // parameters under "displaying" in dataSet, if any, replace the defaults.

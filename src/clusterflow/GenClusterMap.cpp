@@ -61,6 +61,7 @@ void runGraphPipeline(tlp::Graph* graph) {
   deleteMultiEdges(graph);
   findMajorStations(graph);
   clusterProperties(graph);
+  subwayLayout(graph);
 }
 
 // Writes the graph beside `path` first and renames it into place only once it is

@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <tulip/Coord.h>
 #include <tulip/Edge.h>
 #include <tulip/Node.h>
 
@@ -27,6 +28,7 @@ using ClusterTimeToNode = std::unordered_map<int, std::unordered_map<int, tlp::n
 using NodeToClusterTime = std::unordered_map<tlp::node, std::pair<int, int>>;
 using ClusterTimeToIdList = std::unordered_map<int, std::unordered_map<int, std::vector<std::string>>>;
 using NodeToFileId = std::unordered_map<tlp::node, QString>;
+using NodeToCount = std::unordered_map<tlp::node, unsigned int>; // documents or terms per node
 
 // ---- Process-wide state ----------------------------------------------------
 extern ClusterTimeToNode clusterTimeToNode;        // cluster -> time -> node
@@ -76,5 +78,14 @@ void clusterProperties(tlp::Graph* splitMergeGraph);
 // "vanish" edge between them.
 void deleteDummyAndReconnect(tlp::Graph* splitMergeGraph);
 void deletePathAndRecon(tlp::Graph* splitMergeGraph, tlp::node dummyNode);
+
+// Lays the graph out from left to right with "Hierarchical Graph" into "viewLayout",
+// replaces the dummy chains by vanish edges and gives every edge two metro-map bends.
+// If the layout fails, says so on standard error and leaves the graph as it was.
+void subwayLayout(tlp::Graph* splitMergeGraph);
+// The two bends of an edge from source to target on the metro map: the edge leaves
+// and arrives at a shallow slope and takes two thirds of its vertical change in the
+// middle third of its run. z is flattened to 0.
+std::vector<tlp::Coord> metroBends(tlp::Coord source, tlp::Coord target);
 
 #endif

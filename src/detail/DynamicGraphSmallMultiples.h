@@ -32,8 +32,6 @@ class Graph;
 class MousePanNZoomNavigator;
 } // namespace tlp
 
-using NodeToCount = std::unordered_map<tlp::node, unsigned int>;
-
 class DynamicGraphSmallMultiples : public QWidget, public Ui::DynamicGraphSmallMultiplesWidgetData {
   Q_OBJECT
 

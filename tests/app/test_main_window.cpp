@@ -7,6 +7,7 @@
 #include "clusterflow/GenClusterMap.h"
 #include "clusterflow/TulipSetup.h"
 #include "interaction/GlyphSetup.h"
+#include "support/ExampleMap.h"
 #include "support/Programs.h"
 #include "tagcloud/tagcache.h"
 
@@ -39,18 +40,6 @@
 #include <memory>
 
 namespace {
-
-const QString exampleDir = QString(TEXTFERRO_EXAMPLES) + "/energy";
-
-QStringList exampleArguments() {
-  return {exampleDir + "/timeline.txt",
-          exampleDir + "/clusters/step",
-          "obj",
-          "feat",
-          exampleDir + "/tags",
-          "energy",
-          "tags"};
-}
 
 // A small metro map styled and laid out by hand the way the loader styles
 // stations: one line a-b-c with a branch a-d-e; a is a split, c and e are
@@ -111,28 +100,8 @@ void publish(tlp::Graph* graph, tlp::node empty = tlp::node()) {
   }
 }
 
-// Loads the bundled example as the program does; the published graph or null.
-tlp::Graph* loadExample() {
-  QVector<QByteArray> arguments{"textferro"};
-  for (const QString& argument : exampleArguments())
-    arguments << argument.toLocal8Bit();
-  std::vector<char*> argv;
-  for (QByteArray& argument : arguments)
-    argv.push_back(argument.data());
-  return loadFiles(static_cast<int>(argv.size()), argv.data(), false) == 0 ? getClusterFlowGraph()
-                                                                           : nullptr;
-}
-
 tlp::GlGraphComposite* shownComposite(tlp::GlMainWidget* view) {
   return view->getScene()->getGlGraphComposite();
-}
-
-// Where the centre of n lands in a picture of the view taken at the view's size.
-QPoint projectedCentre(tlp::GlMainWidget* view, tlp::Graph* graph, tlp::node n, float dx = 0.0f) {
-  tlp::Coord place = graph->getProperty<tlp::LayoutProperty>("viewLayout")->getNodeValue(n);
-  place[0] += dx;
-  const tlp::Coord p = view->getScene()->getGraphCamera().worldTo2DViewport(place);
-  return QPoint(std::lround(p[0]), view->height() - std::lround(p[1]));
 }
 
 // Finds the mapped top-level X window titled `title` on the test's display.
@@ -397,6 +366,17 @@ void TestFerroInterface::exampleMapOpensInTheView() {
   QCOMPARE(controller.nodeToNumObjects.size(), std::size_t(example->numberOfNodes()));
   // Station (cluster 1, time step 1) lists the 16 documents of line 1 of step1.obj.
   QCOMPARE(controller.nodeToNumObjects.at(clusterTimeToNode.at(1).at(1)), 16u);
+
+  // The laid-out map as drawn: the solar line starts at a major station (white)
+  // and passes an ordinary one (grey) at time step 2.
+  tlp::GlMainWidget* view = controller.ferroMapView;
+  view->draw(true);
+  const QImage picture = view->createPicture(view->width(), view->height(), false);
+  const tlp::node major = clusterTimeToNode.at(1).at(1), ordinary = clusterTimeToNode.at(1).at(2);
+  QVERIFY(example->getProperty<tlp::BooleanProperty>("Is Major Station")->getNodeValue(major));
+  QVERIFY(!example->getProperty<tlp::BooleanProperty>("Is Major Station")->getNodeValue(ordinary));
+  QCOMPARE(QColor(picture.pixel(projectedCentre(view, example, major))), QColor(255, 255, 255));
+  QCOMPARE(QColor(picture.pixel(projectedCentre(view, example, ordinary))), QColor(180, 180, 180));
 }
 
 void TestFerroInterface::destructionFreesTheTagCache() {
