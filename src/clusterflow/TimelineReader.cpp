@@ -109,8 +109,10 @@ bool LineReader::next(std::string& line) {
 }
 
 bool isReadableFile(const std::string& path) {
+  // Only regular files: opening a named pipe would wait for a writer for ever,
+  // and a directory or device is no input file.
   struct stat info;
-  if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
     return false;
   std::ifstream probe(path, std::ios::in | std::ios::binary);
   return probe.is_open();

@@ -53,7 +53,7 @@ private:
   long long number = 0;
 };
 
-// True when `path` can be opened for reading as a file (not a directory).
+// True when `path` is a regular file that can be opened for reading.
 bool isReadableFile(const std::string& path);
 
 // Parses the items of one timeline line ("label: 1=3,2=4,...") into `series`,
