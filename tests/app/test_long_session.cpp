@@ -76,14 +76,12 @@ private slots:
     const QPoint first = projectedCentre(view, graph, clusterTimeToNode.at(1).at(1));
     const QPoint second = projectedCentre(view, graph, clusterTimeToNode.at(3).at(1));
 
-    // One round: toggle two flows on and off and colour one.
+    // One round: toggle a flow on and colour it (the colouring clears the selection).
     int round = 0;
     auto play = [&](int rounds) {
       for (int i = 0; i < rounds; ++i, ++round) {
-        QTest::mouseClick(view, Qt::MiddleButton, Qt::NoModifier, first);
-        QTest::mouseClick(view, Qt::MiddleButton, Qt::NoModifier, second);
+        QTest::mouseClick(view, Qt::MiddleButton, Qt::NoModifier, round % 2 ? first : second);
         QTest::keyClick(view, static_cast<Qt::Key>(Qt::Key_0 + round % 10));
-        QTest::mouseClick(view, Qt::MiddleButton, Qt::NoModifier, second);
       }
       QCoreApplication::processEvents();
     };
@@ -118,6 +116,9 @@ private:
 };
 
 int main(int argc, char** argv) {
+  // A thousand software-rendered redraws take longer than Qt Test's default five
+  // minutes on a slow machine under the sanitizers.
+  qputenv("QTEST_FUNCTION_TIMEOUT", "1500000");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
   TestLongSession test;
