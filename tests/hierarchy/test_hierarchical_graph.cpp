@@ -20,16 +20,32 @@
 
 namespace {
 
-// A graph of `count` nodes, and the layout's phases run on it with `embedding` as
-// the run would set it up.
-struct Phases {
-  std::unique_ptr<tlp::Graph> g{tlp::newGraph()};
+using Edges = std::vector<std::pair<int, int>>;
+
+// Edges given as pairs of node indices; node i gets size(i), unit nodes by default.
+std::unique_ptr<tlp::Graph> makeGraph(unsigned int count, const Edges& edges,
+                                      tlp::Size (*size)(unsigned int) = nullptr) {
+  std::unique_ptr<tlp::Graph> g(tlp::newGraph());
   std::vector<tlp::node> n;
-  tlp::DoubleProperty embedding{g.get()};
+  g->addNodes(count, n);
+  for (const auto& [s, t] : edges)
+    g->addEdge(n[s], n[t]);
+  for (unsigned int i = 0; i < count; ++i)
+    g->getProperty<tlp::SizeProperty>("viewSize")->setNodeValue(
+        n[i], size ? size(i) : tlp::Size(1, 1, 1));
+  return g;
+}
+
+// The layout's phases run on a graph of the test's own, with `embedding` as the
+// run would set it up.
+struct Phases {
+  std::unique_ptr<tlp::Graph> g;
+  std::vector<tlp::node> n;
+  tlp::DoubleProperty embedding;
   std::unique_ptr<HierarchicalGraph> layout;
 
-  explicit Phases(unsigned int count) {
-    g->addNodes(count, n);
+  Phases(unsigned int count, const Edges& edges)
+      : g(makeGraph(count, edges)), n(g->nodes()), embedding(g.get()) {
     tlp::AlgorithmContext context(g.get(), nullptr, nullptr);
     layout = std::make_unique<HierarchicalGraph>(&context);
     layout->embedding = &embedding;
@@ -39,7 +55,6 @@ struct Phases {
     layout->buildGrid(g.get());
     layout->crossReduction(g.get());
   }
-  std::vector<tlp::node> layer(unsigned int i) const { return layout->grid.at(i); }
 };
 
 // Lays g out; an empty orientation passes no data set at all.
@@ -47,30 +62,13 @@ tlp::LayoutProperty* layOut(tlp::Graph* g, const std::string& orientation) {
   auto* result = g->getLocalProperty<tlp::LayoutProperty>("result");
   tlp::DataSet parameters;
   tlp::StringCollection choice("horizontal;vertical;");
-  if (!orientation.empty()) {
-    choice.setCurrent(orientation);
-    parameters.set("orientation", choice);
-  }
+  choice.setCurrent(orientation);
+  parameters.set("orientation", choice);
   std::string error;
   EXPECT_TRUE(g->applyPropertyAlgorithm("Hierarchical Graph", result, error,
                                         orientation.empty() ? nullptr : &parameters))
       << error;
   return result;
-}
-
-// Edges given as pairs of node indices; nodes get sizes w_i x h_i from `size`.
-std::unique_ptr<tlp::Graph> makeGraph(unsigned int count,
-                                      const std::vector<std::pair<int, int>>& edges,
-                                      tlp::Size (*size)(unsigned int) = nullptr) {
-  std::unique_ptr<tlp::Graph> g(tlp::newGraph());
-  std::vector<tlp::node> n;
-  g->addNodes(count, n);
-  for (const auto& [s, t] : edges)
-    g->addEdge(n[s], n[t]);
-  auto* sizes = g->getProperty<tlp::SizeProperty>("viewSize");
-  for (unsigned int i = 0; i < count; ++i)
-    sizes->setNodeValue(n[i], size ? size(i) : tlp::Size(1, 1, 1));
-  return g;
 }
 
 // A graph with a bit of everything: a cycle, a self loop, parallel edges, long
@@ -84,23 +82,20 @@ std::unique_ptr<tlp::Graph> mixedGraph(tlp::Size (*size)(unsigned int)) {
 tlp::Size oblong(unsigned int i) { return tlp::Size(1.f + i, 2.f + 2 * i, 1.f); }
 
 TEST(HierarchicalGraphGrid, EdgelessGraphIsOneLayerInNodeOrderAndACycleIsRefused) {
-  Phases phases(4);
+  Phases phases(4, {});
   phases.layout->buildGrid(phases.g.get());
-  ASSERT_EQ(phases.layout->grid.size(), 1u);
-  EXPECT_EQ(phases.layer(0), phases.n);
+  ASSERT_EQ(phases.layout->grid, std::vector<std::vector<tlp::node>>{phases.n});
   for (unsigned int i = 0; i < phases.n.size(); ++i)
     EXPECT_EQ(phases.embedding.getNodeValue(phases.n[i]), i);
   // The sink gets a layer of its own and is gone from the graph afterwards.
   phases.layout->crossReduction(phases.g.get());
   ASSERT_EQ(phases.layout->grid.size(), 2u);
-  EXPECT_EQ(phases.layer(0), phases.n);
-  ASSERT_EQ(phases.layer(1).size(), 1u);
-  EXPECT_FALSE(phases.g->isElement(phases.layer(1)[0]));
+  EXPECT_EQ(phases.layout->grid[0], phases.n);
+  ASSERT_EQ(phases.layout->grid[1].size(), 1u);
+  EXPECT_FALSE(phases.g->isElement(phases.layout->grid[1][0]));
   EXPECT_EQ(phases.g->numberOfNodes(), 4u);
 
-  Phases cycle(2);
-  cycle.g->addEdge(cycle.n[0], cycle.n[1]);
-  cycle.g->addEdge(cycle.n[1], cycle.n[0]);
+  Phases cycle(2, {{0, 1}, {1, 0}});
   testing::internal::CaptureStderr();
   cycle.layout->buildGrid(cycle.g.get());
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
@@ -110,44 +105,32 @@ TEST(HierarchicalGraphGrid, EdgelessGraphIsOneLayerInNodeOrderAndACycleIsRefused
 
 TEST(HierarchicalGraphCrossings, SweepsUntangleACrossingAndKeepEqualBarycentresInOrder) {
   // r -> a -> d, r -> b -> c, plus a -> c (not a tree) and r -> d.
-  Phases phases(5);
-  const auto& n = phases.n;
-  const std::vector<std::pair<int, int>> edges{{0, 1}, {0, 2}, {1, 4}, {2, 3}, {1, 3}, {0, 4}};
-  for (const auto& [s, t] : edges)
-    phases.g->addEdge(n[s], n[t]);
+  Phases phases(5, {{0, 1}, {0, 2}, {1, 4}, {2, 3}, {1, 3}, {0, 4}});
   phases.buildAndReduce();
-  auto position = [&](int i) { return phases.embedding.getNodeValue(n[i]); };
+  auto position = [&](int i) { return phases.embedding.getNodeValue(phases.n[i]); };
   EXPECT_EQ(position(1) < position(2), position(4) < position(3));
   EXPECT_EQ(phases.g->numberOfNodes(), 5u);
   EXPECT_EQ(phases.g->numberOfEdges(), 6u);
 
   // Forty siblings with the same parent and child get the same depth number and
   // then barycentres in their order; only a stable sort keeps them in node order.
-  Phases siblings(42);
-  for (unsigned int i = 1; i <= 40; ++i) {
-    siblings.g->addEdge(siblings.n[0], siblings.n[i]);
-    siblings.g->addEdge(siblings.n[i], siblings.n[41]);
-  }
+  Edges edges;
+  for (int i = 1; i <= 40; ++i)
+    edges.insert(edges.end(), {{0, i}, {i, 41}});
+  Phases siblings(42, edges);
   siblings.buildAndReduce();
-  EXPECT_EQ(siblings.layer(1),
+  EXPECT_EQ(siblings.layout->grid.at(1),
             std::vector<tlp::node>(siblings.n.begin() + 1, siblings.n.end() - 1));
 }
 
 TEST(HierarchicalGraphSpanningTree, TheMedianParentKeepsItsEdge) {
-  // Root 0, parents 1..3 in embedding order, 4 has two parents and 5 three.
-  Phases phases(6);
+  // Root 0, parents 1..3 in embedding order, 4 has two parents and 5 three; in-edges
+  // listed against the order of their sources, so that order alone cannot give the answer.
+  Phases phases(6, {{0, 1}, {0, 2}, {0, 3}, {2, 4}, {1, 4}, {3, 5}, {2, 5}, {1, 5}});
   const auto& n = phases.n;
-  for (int p = 1; p <= 3; ++p) {
-    phases.g->addEdge(n[0], n[p]);
+  for (int p = 1; p <= 3; ++p)
     phases.embedding.setNodeValue(n[p], p);
-  }
-  // In-edges listed against the order of their sources, so that order alone
-  // cannot give the answer.
-  phases.g->addEdge(n[2], n[4]);
-  phases.g->addEdge(n[1], n[4]);
-  phases.g->addEdge(n[3], n[5]);
-  const tlp::edge kept = phases.g->addEdge(n[2], n[5]);
-  phases.g->addEdge(n[1], n[5]);
+  const tlp::edge kept = phases.g->edges()[6];
   phases.layout->DagLevelSpanningTree(phases.g.get(), &phases.embedding);
   EXPECT_TRUE(tlp::TreeTest::isTree(phases.g.get()));
   ASSERT_EQ(phases.g->indeg(n[4]), 1u);
@@ -200,25 +183,19 @@ TEST(HierarchicalGraphLayout, LongEdgesGetFourBendsShortEdgesTwoAndSelfLoopsTwoB
   for (int i = 1; i < 4; ++i)
     EXPECT_FLOAT_EQ(y(i), y(0) - 64 * i);
 
-  const auto& s = layout->getEdgeValue(e[0]);
-  ASSERT_EQ(s.size(), 2u);
-  EXPECT_EQ(s[0], tlp::Coord(layout->getNodeValue(n[0]).getX(), y(0) - off, 0));
-  EXPECT_EQ(s[1], tlp::Coord(layout->getNodeValue(n[1]).getX(), y(1) + off, 0));
-  const auto& one = layout->getEdgeValue(e[3]);
-  const auto& two = layout->getEdgeValue(e[4]);
-  ASSERT_EQ(one.size(), 4u);
-  ASSERT_EQ(two.size(), 4u);
-  EXPECT_EQ((std::vector<float>{one[0].getY(), one[1].getY(), one[2].getY(), one[3].getY()}),
-            (std::vector<float>{y(0) - off, y(1) + off, y(1) - off, y(2) + off}));
-  EXPECT_FLOAT_EQ(one[1].getX(), one[2].getX()); // both sides of its one dummy node
-  EXPECT_EQ((std::vector<float>{two[0].getY(), two[1].getY(), two[2].getY(), two[3].getY()}),
-            (std::vector<float>{y(0) - off, y(1) + off, y(2) - off, y(3) + off}));
-
+  auto ys = [&](tlp::edge edge) {
+    std::vector<float> result;
+    for (const tlp::Coord& c : layout->getEdgeValue(edge))
+      result.push_back(c.getY());
+    return result;
+  };
+  EXPECT_EQ(ys(e[0]), (std::vector<float>{y(0) - off, y(1) + off}));
+  EXPECT_FLOAT_EQ(layout->getEdgeValue(e[0])[1].getX(), layout->getNodeValue(n[1]).getX());
+  EXPECT_EQ(ys(e[3]), (std::vector<float>{y(0) - off, y(1) + off, y(1) - off, y(2) + off}));
+  EXPECT_FLOAT_EQ(layout->getEdgeValue(e[3])[1].getX(), layout->getEdgeValue(e[3])[2].getX());
+  EXPECT_EQ(ys(e[4]), (std::vector<float>{y(0) - off, y(1) + off, y(2) - off, y(3) + off}));
   // The self loop passes through its two substitute nodes one and two levels below.
-  const auto& loop = layout->getEdgeValue(e[5]);
-  ASSERT_EQ(loop.size(), 2u);
-  EXPECT_FLOAT_EQ(loop[0].getY(), y(3) - 64);
-  EXPECT_FLOAT_EQ(loop[1].getY(), y(3) - 128);
+  EXPECT_EQ(ys(e[5]), (std::vector<float>{y(3) - 64, y(3) - 128}));
   EXPECT_EQ(g->numberOfNodes(), 4u);
 }
 
@@ -252,9 +229,8 @@ TEST(HierarchicalGraphLayout, TheLevelsShareTheirFarEdgeWhateverTheNodeSizes) {
     return layout->getNodeValue(n).getX() +
            g->getProperty<tlp::SizeProperty>("viewSize")->getNodeValue(n).getW() / 2;
   };
-  EXPECT_FLOAT_EQ(right(0), right(3));
-  EXPECT_FLOAT_EQ(right(1), right(4));
-  EXPECT_FLOAT_EQ(right(2), right(5));
+  for (int level = 0; level < 3; ++level)
+    EXPECT_FLOAT_EQ(right(level), right(level + 3)) << level;
   EXPECT_LT(right(0), right(1));
   EXPECT_LT(right(1), right(2));
 }
@@ -266,13 +242,13 @@ TEST(HierarchicalGraphLayout, TheGraphIsLeftExactlyAsItWas) {
   graphs.push_back(mixedGraph(oblong));
   std::mt19937 random(1);
   for (int i = 0; i < 11; ++i) {
-    std::vector<std::pair<int, int>> edges;
+    Edges edges;
     for (int k = 0; k < 70; ++k)
       edges.emplace_back(random() % 30, random() % 30);
-    graphs.push_back(makeGraph(30, edges));
-    for (tlp::node n : graphs.back()->nodes())
-      graphs.back()->getProperty<tlp::SizeProperty>("viewSize")->setNodeValue(
-          n, tlp::Size(1.f + random() % 5, 1.f + random() % 3, 1.f));
+    graphs.push_back(makeGraph(30, edges, [](unsigned int) {
+      static std::mt19937 sizes(2);
+      return tlp::Size(1.f + sizes() % 5, 1.f + sizes() % 3, 1.f);
+    }));
   }
   graphs.push_back(makeGraph(1, {}));
   graphs.push_back(makeGraph(2, {{0, 0}}));

@@ -1,11 +1,9 @@
-// "Hierarchical Tree (R-T Extended)" run by name, as the layered layout runs it,
-// and its contour primitives.
+// "Hierarchical Tree (R-T Extended)" run by name, as the layered layout runs it.
 
 #include "HierarchyTestTools.h"
 #include "hierarchy/TreeReingoldAndTilfordExtended.h"
 
 #include <gtest/gtest.h>
-#include <tulip/DataSet.h>
 #include <tulip/Graph.h>
 #include <tulip/IntegerProperty.h>
 #include <tulip/LayoutProperty.h>
@@ -18,7 +16,6 @@
 #include <map>
 #include <memory>
 #include <random>
-#include <vector>
 
 namespace {
 
@@ -88,24 +85,13 @@ TEST(TreeLayout, DefaultsTurnTheDrawingAndBendEdges) {
   EXPECT_EQ(tree.at(2), tlp::Coord(64, 24, 0));
   EXPECT_EQ(tree.layout.getEdgeValue(tree.graph->edges()[0]),
             (std::vector<tlp::Coord>{tlp::Coord(0, 0, 0), tlp::Coord(0, -24, 0)}));
+  EXPECT_EQ(tree.layout.getEdgeValue(tree.graph->edges()[1]),
+            (std::vector<tlp::Coord>{tlp::Coord(0, 0, 0), tlp::Coord(0, 24, 0)}));
   EXPECT_EQ(tree.sizes->getNodeValue(tree.n[1]), tlp::Size(10, 30, 1));
 
   Tree chain({0, 1});
   ASSERT_TRUE(chain.layOut(nullptr));
   EXPECT_EQ(chain.at(2), tlp::Coord(128, 0, 0));
-}
-
-TEST(TreeLayout, OrthogonalBendsFollowTheLevelLineAboveTheTarget) {
-  Tree tree({0, 0, 1});
-  tlp::DataSet dataSet = vertical(true);
-  ASSERT_TRUE(tree.layOut(&dataSet));
-  for (tlp::edge e : tree.graph->edges()) {
-    const tlp::Coord s = tree.layout.getNodeValue(tree.graph->source(e));
-    const tlp::Coord t = tree.layout.getNodeValue(tree.graph->target(e));
-    EXPECT_EQ(tree.layout.getEdgeValue(e),
-              (std::vector<tlp::Coord>{tlp::Coord(s.getX(), t.getY() + 64, 0),
-                                       tlp::Coord(t.getX(), t.getY() + 64, 0)}));
-  }
 }
 
 TEST(TreeLayout, TallLevelsWidenTheLayerSpacingAndCirclesUseTheDiagonal) {
@@ -251,33 +237,12 @@ TEST(TreeLayout, LeavesTheCallersGraphAsItWas) {
   EXPECT_TRUE(GraphSnapshot(tree.graph.get()) == before);
 }
 
-bool sameRuns(const std::list<LR>& actual, const std::vector<LR>& expected) {
-  return std::equal(actual.begin(), actual.end(), expected.begin(), expected.end(),
-                    [](const LR& a, const LR& b) {
-                      return a.L == b.L && a.R == b.R && a.size == b.size;
-                    });
-}
-
-TEST(TreeContours, DecalTakesTheClosestSharedLevelAndMergeSplitsRuns) {
-  TreeReingoldAndTilfordExtended algorithm(nullptr);
-  std::list<LR> left{{-5, 5, 1}, {-10, 10, 3}};
-  std::list<LR> right{{-2, 2, 2}, {-1, 1, 3}};
-  EXPECT_DOUBLE_EQ(algorithm.calcDecal(left, right), 18 + 10 + 2);
-  EXPECT_DOUBLE_EQ(algorithm.calcDecal(right, left), 18 + 2 + 10);
-  EXPECT_DOUBLE_EQ(algorithm.calcDecal({{-1, 1, 1}}, right), 18 + 1 + 2);
-
-  EXPECT_EQ(algorithm.mergeLRList(&left, &right, 7), &left);
-  EXPECT_TRUE(sameRuns(left, {{-5, 9, 1}, {-10, 9, 1}, {-10, 8, 2}, {6, 8, 1}}));
-  // A shorter right contour leaves the deeper tail of the left one.
-  std::list<LR> deep{{-4, 4, 1}, {-6, 6, 4}};
-  std::list<LR> shallow{{-1, 1, 2}};
-  algorithm.mergeLRList(&deep, &shallow, 20);
-  EXPECT_TRUE(sameRuns(deep, {{-4, 21, 1}, {-6, 21, 1}, {-6, 6, 3}}));
-
-  // A missing contour aborts in Release builds too.
+TEST(TreeContours, MergingAMissingContourAbortsInReleaseBuildsToo) {
   ::testing::FLAGS_gtest_death_test_style = "threadsafe";
-  EXPECT_DEATH(algorithm.mergeLRList(nullptr, &left, 0), "L!=__null");
-  EXPECT_DEATH(algorithm.mergeLRList(&left, nullptr, 0), "R!=__null");
+  std::list<LR> runs{{-1, 1, 1}};
+  TreeReingoldAndTilfordExtended algorithm(nullptr);
+  EXPECT_DEATH(algorithm.mergeLRList(nullptr, &runs, 0), "L!=__null");
+  EXPECT_DEATH(algorithm.mergeLRList(&runs, nullptr, 0), "R!=__null");
 }
 
 } // namespace
