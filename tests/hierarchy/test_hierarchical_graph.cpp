@@ -98,8 +98,8 @@ TEST(HierarchicalGraphGrid, EdgelessGraphIsOneLayerInNodeOrderAndACycleIsRefused
   Phases cycle(2, {{0, 1}, {1, 0}});
   testing::internal::CaptureStderr();
   cycle.layout->buildGrid(cycle.g.get());
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "[ERROR] : The Graph must be a acylicvoid HierarchicalGraph::buildGrid(tlp::Graph*)\n");
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("The Graph must be a acylic"),
+            std::string::npos);
   EXPECT_TRUE(cycle.layout->grid.empty());
 }
 

@@ -55,19 +55,6 @@ TEST(Orientation, EachChoiceMapsTheOrientedFrameAndWritesBackUnchanged) {
   }
 }
 
-TEST(OrientableLayout, InvertsZOnRequestAndFollowsLaterOrientationChanges) {
-  std::unique_ptr<tlp::Graph> graph(tlp::newGraph());
-  tlp::LayoutProperty layout(graph.get());
-  OrientableLayout oriented(&layout, ORI_INVERSION_Z);
-  EXPECT_FLOAT_EQ(oriented.createCoord(0, 0, 4).tlp::Coord::getZ(), -4);
-  // Coordinates look their accessors up in the father on every call.
-  OrientableCoord leftToRight = oriented.createCoord(tlp::Coord(7, 8, 0));
-  oriented.setOrientation(static_cast<orientationType>(9));
-  leftToRight.setY(5);
-  leftToRight.setX(5);
-  EXPECT_EQ(tlp::Coord(leftToRight), tlp::Coord(5, -5, 0));
-}
-
 TEST(LayoutParameters, SpacingDefaultsAndMasksChosenByText) {
   float nodeSpacing = 0, layerSpacing = 0;
   getSpacingParameters(nullptr, nodeSpacing, layerSpacing);
