@@ -55,11 +55,7 @@ TEST(Orientation, EachChoiceMapsTheOrientedFrameAndWritesBackUnchanged) {
   }
 }
 
-TEST(LayoutParameters, SpacingDefaultsAndMasksChosenByText) {
-  float nodeSpacing = 0, layerSpacing = 0;
-  getSpacingParameters(nullptr, nodeSpacing, layerSpacing);
-  EXPECT_EQ(std::make_pair(nodeSpacing, layerSpacing), std::make_pair(18.f, 64.f));
-
+TEST(LayoutParameters, MasksAreChosenByText) {
   EXPECT_EQ(getMask(nullptr), ORI_DEFAULT);
   tlp::DataSet dataSet;
   EXPECT_EQ(getMask(&dataSet), ORI_DEFAULT);
