@@ -1,4 +1,5 @@
-// The "Dag Level" metric as callers reach it: by name through the plug-in framework.
+// The hierarchy plug-ins as callers reach them: by name through the plug-in
+// framework, and the "Dag Level" metric.
 
 #include "HierarchyTestTools.h"
 #include "hierarchy/DagLevelMetric.h"
@@ -13,53 +14,45 @@
 
 namespace {
 
-TEST(DagLevel, IsRegisteredWithItsMetadata) {
-  ASSERT_TRUE(tlp::PluginLister::pluginExists<tlp::DoubleAlgorithm>("Dag Level"));
-  const tlp::Plugin& info = tlp::PluginLister::pluginInformation("Dag Level");
-  EXPECT_EQ(info.group(), "Tree");
-  EXPECT_EQ(info.date(), "10/03/2000");
-  EXPECT_EQ(info.info(), "Alpha");
-  EXPECT_EQ(info.release(), "1.0");
-  for (const tlp::ParameterDescription& parameter : info.getParameters().getParameters())
-    EXPECT_EQ(parameter.getName(), "result");
+TEST(HierarchyPlugins, AreFoundByNameWithTheirParametersInOrder) {
+  const std::vector<std::pair<std::string, std::vector<std::string>>> table{
+      {"Dag Level", {}},
+      {"Hierarchical Tree (R-T Extended)",
+       {"node size", "edge length", "orientation", "orthogonal", "layer spacing",
+        "node spacing", "bounding circles"}}};
+  for (const auto& [name, parameters] : table) {
+    ASSERT_TRUE(tlp::PluginLister::pluginExists(name)) << name;
+    EXPECT_EQ(tlp::PluginLister::pluginInformation(name).group(), "Tree") << name;
+    // The framework adds the "result" parameter itself.
+    std::vector<std::string> names;
+    for (const tlp::ParameterDescription& p :
+         tlp::PluginLister::getPluginParameters(name).getParameters())
+      if (p.getName() != "result")
+        names.push_back(p.getName());
+    EXPECT_EQ(names, parameters) << name;
+  }
 }
 
-TEST(DagLevel, GivesLongestPathLevelsAndLeavesTheGraphAlone) {
+TEST(DagLevel, GivesLongestPathLevelsLeavesTheGraphAloneAndRefusesCycles) {
   std::unique_ptr<tlp::Graph> graph(tlp::newGraph());
-  const tlp::node a = graph->addNode(), b = graph->addNode(), c = graph->addNode();
-  const tlp::node lone = graph->addNode(), d = graph->addNode(), e = graph->addNode();
-  graph->addEdge(a, b);
-  graph->addEdge(a, c);
-  graph->addEdge(b, c);
-  graph->addEdge(d, e);
-  const GraphSnapshot before(graph.get());
-
-  tlp::DoubleProperty level(graph.get());
-  std::string error;
-  ASSERT_TRUE(graph->applyPropertyAlgorithm("Dag Level", &level, error)) << error;
-  EXPECT_EQ(level.getNodeValue(a), 0);
-  EXPECT_EQ(level.getNodeValue(b), 1);
-  EXPECT_EQ(level.getNodeValue(c), 2);
-  EXPECT_EQ(level.getNodeValue(lone), 0);
-  EXPECT_EQ(level.getNodeValue(d), 0);
-  EXPECT_EQ(level.getNodeValue(e), 1);
-  EXPECT_TRUE(GraphSnapshot(graph.get()) == before);
-}
-
-TEST(DagLevel, RefusesADirectedCycleAndAcceptsAnEmptyGraph) {
   // The framework refuses empty graphs itself, so the check is called directly.
-  std::unique_ptr<tlp::Graph> graph(tlp::newGraph());
-  tlp::DoubleProperty level(graph.get());
   tlp::AlgorithmContext context(graph.get(), nullptr, nullptr);
-  DagLevelMetric metric(&context);
   std::string error = "stale";
-  EXPECT_TRUE(metric.check(error));
+  EXPECT_TRUE(DagLevelMetric(&context).check(error));
   EXPECT_EQ(error, "");
 
-  const tlp::node a = graph->addNode(), b = graph->addNode(), c = graph->addNode();
-  graph->addEdge(a, b);
-  graph->addEdge(b, c);
-  graph->addEdge(c, a);
+  std::vector<tlp::node> n;
+  graph->addNodes(6, n); // n[3] stays alone
+  graph->addEdges({{n[0], n[1]}, {n[0], n[2]}, {n[1], n[2]}, {n[4], n[5]}});
+  const GraphSnapshot before(graph.get());
+  tlp::DoubleProperty level(graph.get());
+  ASSERT_TRUE(graph->applyPropertyAlgorithm("Dag Level", &level, error)) << error;
+  const std::vector<double> expected{0, 1, 2, 0, 0, 1};
+  for (unsigned int i = 0; i < n.size(); ++i)
+    EXPECT_EQ(level.getNodeValue(n[i]), expected[i]) << i;
+  EXPECT_TRUE(GraphSnapshot(graph.get()) == before);
+
+  graph->addEdge(n[2], n[0]);
   EXPECT_FALSE(graph->applyPropertyAlgorithm("Dag Level", &level, error));
   EXPECT_EQ(error, "The Graph must be a acylic");
 }

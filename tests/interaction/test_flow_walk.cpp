@@ -13,17 +13,21 @@
 
 namespace {
 
+tlp::BooleanProperty* sel(tlp::Graph* g) {
+  return g->getProperty<tlp::BooleanProperty>("viewSelection");
+}
+tlp::BooleanProperty* dummy(tlp::Graph* g) {
+  return g->getProperty<tlp::BooleanProperty>("Is Dummy");
+}
+
 // The walks as first described, recursion and all; only safe on acyclic graphs.
 void recursiveNodeFlow(tlp::Graph* g, tlp::node n, bool value) {
-  auto* s = g->getProperty<tlp::BooleanProperty>("viewSelection");
-  auto* d = g->getProperty<tlp::BooleanProperty>("Is Dummy");
+  auto *s = sel(g), *d = dummy(g);
   if (!d->getNodeValue(n))
     s->setNodeValue(n, !value);
-  if (value) {
-    for (tlp::edge e : g->getInEdges(n))
-      if (!d->getNodeValue(n) && !d->getNodeValue(g->opposite(e, n)))
-        s->setEdgeValue(e, false);
-  }
+  for (tlp::edge e : g->getInEdges(n))
+    if (value && !d->getNodeValue(n) && !d->getNodeValue(g->opposite(e, n)))
+      s->setEdgeValue(e, false);
   for (tlp::edge e : g->getOutEdges(n)) {
     tlp::node t = g->opposite(e, n);
     if (!d->getNodeValue(n) && !d->getNodeValue(t))
@@ -34,20 +38,17 @@ void recursiveNodeFlow(tlp::Graph* g, tlp::node n, bool value) {
 }
 
 void recursiveEdgeFlow(tlp::Graph* g, tlp::edge e, bool value) {
-  auto* s = g->getProperty<tlp::BooleanProperty>("viewSelection");
-  auto* d = g->getProperty<tlp::BooleanProperty>("Is Dummy");
-  tlp::node t = g->target(e), src = g->source(e);
+  auto *s = sel(g), *d = dummy(g);
+  const auto [src, t] = g->ends(e);
   if (!d->getNodeValue(src) && !d->getNodeValue(t))
     s->setEdgeValue(e, !value);
   if (!value && !d->getNodeValue(src))
     s->setNodeValue(src, true);
   if (!d->getNodeValue(t))
     s->setNodeValue(t, !value);
-  for (tlp::edge e2 : g->getOutEdges(t)) {
-    tlp::node far = g->opposite(e2, t);
-    if (s->getNodeValue(far) == value || d->getNodeValue(far))
-      recursiveEdgeFlow(g, e2, value);
-  }
+  for (tlp::edge next : g->getOutEdges(t))
+    if (s->getNodeValue(g->target(next)) == value || d->getNodeValue(g->target(next)))
+      recursiveEdgeFlow(g, next, value);
 }
 
 // A layered random graph with dummy nodes, parallel edges, edges that skip layers
@@ -55,127 +56,97 @@ void recursiveEdgeFlow(tlp::Graph* g, tlp::edge e, bool value) {
 std::unique_ptr<tlp::Graph> randomLayeredGraph(unsigned seed) {
   std::mt19937 random(seed);
   std::unique_ptr<tlp::Graph> g(tlp::newGraph());
-  auto* dummies = g->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
-  auto* selection = g->getProperty<tlp::BooleanProperty>("viewSelection");
   const int layers = 6, width = 5;
   std::vector<tlp::node> nodes;
-  for (int i = 0; i < layers * width; ++i) {
-    nodes.push_back(g->addNode());
-    dummies->setNodeValue(nodes.back(), random() % 3 == 0);
-    selection->setNodeValue(nodes.back(), random() % 4 == 0);
+  g->addNodes(layers * width, nodes);
+  for (tlp::node n : nodes) {
+    dummy(g.get())->setNodeValue(n, random() % 3 == 0);
+    sel(g.get())->setNodeValue(n, random() % 4 == 0);
   }
-  for (int layer = 0; layer + 1 < layers; ++layer) {
-    for (int i = 0; i < width; ++i) {
-      const int edges = random() % 4;
-      for (int k = 0; k < edges; ++k) {
+  for (int layer = 0; layer + 1 < layers; ++layer)
+    for (int i = 0; i < width; ++i)
+      for (int k = random() % 4; k > 0; --k) {
         const int toLayer = layer + 1 + (random() % 5 == 0 && layer + 2 < layers ? 1 : 0);
-        tlp::edge e =
-            g->addEdge(nodes[layer * width + i], nodes[toLayer * width + random() % width]);
-        selection->setEdgeValue(e, random() % 4 == 0);
+        sel(g.get())->setEdgeValue(
+            g->addEdge(nodes[layer * width + i], nodes[toLayer * width + random() % width]),
+            random() % 4 == 0);
       }
-    }
-  }
   return g;
 }
 
-void expectSameSelection(tlp::Graph* expected, tlp::Graph* actual, unsigned seed) {
-  auto* want = expected->getProperty<tlp::BooleanProperty>("viewSelection");
-  auto* got = actual->getProperty<tlp::BooleanProperty>("viewSelection");
-  for (tlp::node n : expected->nodes())
-    ASSERT_EQ(want->getNodeValue(n), got->getNodeValue(n)) << "seed " << seed << " node " << n.id;
-  for (tlp::edge e : expected->edges())
-    ASSERT_EQ(want->getEdgeValue(e), got->getEdgeValue(e)) << "seed " << seed << " edge " << e.id;
-}
-
-} // namespace
-
-TEST(FlowWalk, NodeFlowMatchesTheRecursiveWalkOnAcyclicGraphs) {
+TEST(FlowWalk, MatchesTheRecursiveWalkOnAcyclicGraphs) {
   for (unsigned seed = 1; seed <= 300; ++seed) {
-    auto expected = randomLayeredGraph(seed);
-    auto actual = randomLayeredGraph(seed);
-    auto* selection = expected->getProperty<tlp::BooleanProperty>("viewSelection");
-    // Toggle twice from different stations so that flows meet and get deselected.
-    for (unsigned id : {seed % 10, seed % 7 + 3}) {
-      tlp::node n(id);
-      const bool value = selection->getNodeValue(n);
-      recursiveNodeFlow(expected.get(), n, value);
-      selectNodeFlow(actual.get(), n, value);
-      expectSameSelection(expected.get(), actual.get(), seed);
-    }
-  }
-}
-
-TEST(FlowWalk, EdgeFlowMatchesTheRecursiveWalkOnAcyclicGraphs) {
-  for (unsigned seed = 1; seed <= 300; ++seed) {
-    auto expected = randomLayeredGraph(seed);
-    auto actual = randomLayeredGraph(seed);
-    if (expected->numberOfEdges() < 2)
-      continue;
-    auto* selection = expected->getProperty<tlp::BooleanProperty>("viewSelection");
-    for (unsigned id : {seed % expected->numberOfEdges(), (seed * 7) % expected->numberOfEdges()}) {
-      tlp::edge e(id);
-      const bool value = selection->getEdgeValue(e);
-      recursiveEdgeFlow(expected.get(), e, value);
-      selectEdgeFlow(actual.get(), e, value);
-      expectSameSelection(expected.get(), actual.get(), seed);
+    for (bool byEdge : {false, true}) {
+      auto expected = randomLayeredGraph(seed), actual = randomLayeredGraph(seed);
+      const unsigned edges = expected->numberOfEdges();
+      if (byEdge && edges < 2)
+        continue;
+      // Toggle twice from different places so that flows meet and get deselected.
+      const unsigned first = byEdge ? seed % edges : seed % 10;
+      for (unsigned id : {first, byEdge ? (seed * 7) % edges : seed % 7 + 3}) {
+        if (byEdge) {
+          const bool value = sel(expected.get())->getEdgeValue(tlp::edge(id));
+          recursiveEdgeFlow(expected.get(), tlp::edge(id), value);
+          selectEdgeFlow(actual.get(), tlp::edge(id), value);
+        } else {
+          const bool value = sel(expected.get())->getNodeValue(tlp::node(id));
+          recursiveNodeFlow(expected.get(), tlp::node(id), value);
+          selectNodeFlow(actual.get(), tlp::node(id), value);
+        }
+        for (tlp::node n : expected->nodes())
+          ASSERT_EQ(sel(expected.get())->getNodeValue(n), sel(actual.get())->getNodeValue(n))
+              << "seed " << seed << " node " << n.id;
+        for (tlp::edge e : expected->edges())
+          ASSERT_EQ(sel(expected.get())->getEdgeValue(e), sel(actual.get())->getEdgeValue(e))
+              << "seed " << seed << " edge " << e.id;
+      }
     }
   }
 }
 
 TEST(FlowWalk, CyclesThroughDummyNodesEnd) {
+  // a -> d1 <-> d2 -> b <-> c with d1 and d2 dummies.
   std::unique_ptr<tlp::Graph> g(tlp::newGraph());
-  auto* dummies = g->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
-  auto* selection = g->getProperty<tlp::BooleanProperty>("viewSelection");
-  tlp::node a = g->addNode(), d1 = g->addNode(), d2 = g->addNode(), b = g->addNode();
-  dummies->setNodeValue(d1, true);
-  dummies->setNodeValue(d2, true);
-  tlp::edge into = g->addEdge(a, d1);
-  g->addEdge(d1, d2);
-  g->addEdge(d2, d1);
-  g->addEdge(d2, b);
-  tlp::node c = g->addNode();
-  tlp::edge last = g->addEdge(b, c);
+  std::vector<tlp::node> n;
+  g->addNodes(5, n);
+  const tlp::node a = n[0], d1 = n[1], d2 = n[2], b = n[3], c = n[4];
+  dummy(g.get())->setNodeValue(d1, true);
+  dummy(g.get())->setNodeValue(d2, true);
+  const tlp::edge into = g->addEdge(a, d1);
+  g->addEdges({{d1, d2}, {d2, d1}, {d2, b}});
+  const tlp::edge last = g->addEdge(b, c);
   g->addEdge(c, b);
+  auto selected = [&] {
+    return std::vector<bool>{sel(g.get())->getNodeValue(b), sel(g.get())->getNodeValue(c),
+                             sel(g.get())->getNodeValue(d1), sel(g.get())->getEdgeValue(last)};
+  };
 
   selectNodeFlow(g.get(), a, false);
-  EXPECT_TRUE(selection->getNodeValue(b));
-  EXPECT_TRUE(selection->getNodeValue(c));
-  EXPECT_TRUE(selection->getEdgeValue(last));
-  EXPECT_FALSE(selection->getNodeValue(d1));
-
+  EXPECT_EQ(selected(), (std::vector<bool>{true, true, false, true}));
   selectNodeFlow(g.get(), a, true);
-  EXPECT_FALSE(selection->getNodeValue(b));
-  EXPECT_FALSE(selection->getNodeValue(c));
-
+  EXPECT_EQ(selected(), (std::vector<bool>{false, false, false, false}));
   selectEdgeFlow(g.get(), into, false);
-  EXPECT_TRUE(selection->getNodeValue(a));
-  EXPECT_TRUE(selection->getNodeValue(b));
-  EXPECT_TRUE(selection->getNodeValue(c));
-  EXPECT_FALSE(selection->getEdgeValue(into));
+  EXPECT_EQ(selected(), (std::vector<bool>{true, true, false, true}));
+  EXPECT_TRUE(sel(g.get())->getNodeValue(a));
+  EXPECT_FALSE(sel(g.get())->getEdgeValue(into));
 }
 
-TEST(FlowWalk, LongLinesDoNotExhaustTheStack) {
+TEST(FlowWalk, LongLinesDoNotExhaustTheStackAndNoColoursGiveNoColourList) {
   std::unique_ptr<tlp::Graph> g(tlp::newGraph());
-  const int length = 300000;
   std::vector<tlp::node> line;
-  g->addNodes(length, line);
-  for (int i = 0; i + 1 < length; ++i)
+  g->addNodes(300000, line);
+  for (size_t i = 0; i + 1 < line.size(); ++i)
     g->addEdge(line[i], line[i + 1]);
-  auto* selection = g->getProperty<tlp::BooleanProperty>("viewSelection");
-
   selectNodeFlow(g.get(), line.front(), false);
-  EXPECT_TRUE(selection->getNodeValue(line.back()));
+  EXPECT_TRUE(sel(g.get())->getNodeValue(line.back()));
   selectEdgeFlow(g.get(), g->getOutEdges(line.front())->next(), true);
-  EXPECT_FALSE(selection->getNodeValue(line.back()));
-  EXPECT_TRUE(selection->getNodeValue(line.front()));
-}
+  EXPECT_FALSE(sel(g.get())->getNodeValue(line.back()));
+  EXPECT_TRUE(sel(g.get())->getNodeValue(line.front()));
 
-TEST(FlowWalk, AGraphWithoutColoursHasNoColourList) {
-  std::unique_ptr<tlp::Graph> g(tlp::newGraph());
-  std::vector<tlp::node> nodes;
-  g->addNodes(3, nodes);
-  std::vector<tlp::node> list{nodes[2]};
+  std::vector<tlp::node> list{line[2]};
   populateColourList(g.get(), 0, list);
-  EXPECT_EQ(list, std::vector<tlp::node>{nodes[2]});
+  EXPECT_EQ(list, std::vector<tlp::node>{line[2]});
   EXPECT_FALSE(g->existProperty("Colour ID"));
 }
+
+} // namespace
