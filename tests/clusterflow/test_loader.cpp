@@ -17,6 +17,7 @@
 #include <memory>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -25,14 +26,17 @@ const std::string kUsage = " <timeline file> <cluster seq stub> <cluster object 
                            "<cluster feature stub extension> <tag cloud path> <tag cloud name> "
                            "<tag cloud stub extension>";
 
-QStringList exampleArguments(const QString& timeline = kExample + "/timeline.txt",
-                             const QString& stub = kExample + "/clusters/step") {
-  return {timeline, stub, "obj", "feat", kExample + "/tags", "energy", "tags"};
+QStringList exampleArguments(const QString& timeline = kExample + "/timeline.txt") {
+  return {timeline, kExample + "/clusters/step", "obj", "feat",
+          kExample + "/tags", "energy", "tags"};
+}
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
 }
 
 // A scratch data set: a timeline and the cluster files of every step it names.
-class DataSet {
-public:
+struct DataSet {
   explicit DataSet(const std::string& timeline, int steps = 0) {
     write("timeline.txt", timeline);
     for (int t = 1; t <= steps; ++t) {
@@ -43,151 +47,90 @@ public:
   void write(const std::string& name, const std::string& content) {
     std::ofstream(path(name), std::ios::binary) << content;
   }
-  std::string path(const std::string& name) const {
-    return dir.path().toStdString() + "/" + name;
-  }
+  std::string path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
   QStringList arguments() const {
     const QString base = dir.path();
     return {base + "/timeline.txt", base + "/step", "obj", "feat", base, "t", "tags"};
   }
-
   QTemporaryDir dir;
 };
 
-ProgramResult exportTo(const QStringList& arguments, const QString& output) {
-  return runProgram("textferro-export", QStringList(arguments) << output);
+// Runs the program and expects it to fail with `message` in its error output.
+void expectFailure(const char* program, const QStringList& arguments, const std::string& message) {
+  const ProgramResult result = runProgram(program, arguments);
+  EXPECT_EQ(result.exitCode, 1) << message;
+  EXPECT_TRUE(contains(result.err, message)) << result.err;
 }
 
 } // namespace
 
 TEST(CommandLine, WrongArgumentCountsPrintTheUsage) {
-  ProgramResult noArguments = runProgram("textferro", {});
-  EXPECT_EQ(noArguments.exitCode, 1);
-  EXPECT_EQ(noArguments.err,
-            "Invalid syntax:  " + programPath("textferro").toStdString() + kUsage + "\n");
-
   // The interactive program never takes an output file.
-  ProgramResult withOutput = runProgram("textferro", exampleArguments() << "out.tlp");
-  EXPECT_EQ(withOutput.exitCode, 1);
-  EXPECT_EQ(withOutput.err,
-            "Invalid syntax:  " + programPath("textferro").toStdString() + kUsage + "\n");
-
-  ProgramResult exportMissingOutput = runProgram("textferro-export", exampleArguments());
-  EXPECT_EQ(exportMissingOutput.exitCode, 1);
-  EXPECT_EQ(exportMissingOutput.err, "Invalid syntax:  " +
-                                         programPath("textferro-export").toStdString() + kUsage +
-                                         " <tulip out file>\n");
-}
-
-TEST(CommandLine, MissingFilesAreNamed) {
-  ProgramResult missingTimeline =
-      runProgram("textferro", exampleArguments(kExample + "/no-such-timeline.txt"));
-  EXPECT_EQ(missingTimeline.exitCode, 1);
-  EXPECT_EQ(missingTimeline.err,
-            "Could not open file " + (kExample + "/no-such-timeline.txt").toStdString() + "\n");
-
-  // A directory in place of the timeline.
-  ProgramResult directory = runProgram("textferro", exampleArguments(kExample));
-  EXPECT_EQ(directory.exitCode, 1);
-  EXPECT_NE(directory.err.find("Could not open file"), std::string::npos);
-
-  // Steps 1 to 5 need ten files; step 3's feature file is missing.
-  DataSet data("s: 1=1,2=1,3=1,4=1,5=1\n", 5);
-  QFile::remove(QString::fromStdString(data.path("step3.feat")));
-  ProgramResult missingCluster = runProgram("textferro", data.arguments());
-  EXPECT_EQ(missingCluster.exitCode, 1);
-  EXPECT_NE(missingCluster.err.find("Could not open file " + data.path("step3.feat") + "\n"),
-            std::string::npos)
-      << missingCluster.err;
-}
-
-TEST(CommandLine, BadTimelinesAreRejectedWithFileAndLine) {
-  struct Case {
-    std::string timeline;
-    std::string expected;
-  } cases[] = {
-      {"a: 1=1\nb: 3=\n", ", line 2: invalid timeline item \"3=\""},
-      {"a: =4\n", "invalid timeline item \"=4\""},
-      {"a: a=1\n", "invalid timeline item \"a=1\""},
-      {"a: 1=2=3\n", "invalid timeline item \"1=2=3\""},
-      {"a: 99999999999=1\n", "number out of range"},
-      {"a: 0=1\n", "time step below 1"},
-      {"a: 1=0\n", "cluster number below 1"},
-      {"a: 2147483647=1\n", "time step above the limit of 100000"},
-      {"a: 1=1,1=2\n", "time step 1 appears with two clusters (1 and 2)"},
-      {std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10) + "\n", "invalid timeline item"},
-  };
-  for (const Case& c : cases) {
-    DataSet data(c.timeline, 2);
-    ProgramResult result = runProgram("textferro-export", data.arguments() << "out.tlp");
-    EXPECT_EQ(result.exitCode, 1) << c.timeline;
-    EXPECT_NE(result.err.find(data.path("timeline.txt")), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find(c.expected), std::string::npos) << result.err;
-    EXPECT_FALSE(QFile::exists("out.tlp"));
+  const std::tuple<const char*, QStringList, std::string> cases[] = {
+      {"textferro", {}, ""},
+      {"textferro", exampleArguments() << "out.tlp", ""},
+      {"textferro-export", exampleArguments(), " <tulip out file>"}};
+  for (const auto& [program, arguments, output] : cases) {
+    const ProgramResult result = runProgram(program, arguments);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              "Invalid syntax:  " + programPath(program).toStdString() + kUsage + output + "\n");
   }
 }
 
-TEST(CommandLine, HugeInputsAreRejectedBeforeAnythingIsBuilt) {
+TEST(CommandLine, MissingBadAndHugeInputsAreNamedWithFileAndLine) {
+  const QString missing = kExample + "/no-such-timeline.txt";
+  expectFailure("textferro", exampleArguments(missing),
+                "Could not open file " + missing.toStdString() + "\n");
+  expectFailure("textferro", exampleArguments(kExample), "Could not open file"); // a directory
+  // Steps 1 to 5 need ten files; step 3's feature file is missing.
+  DataSet data("s: 1=1,2=1,3=1,4=1,5=1\n", 5);
+  QFile::remove(QString::fromStdString(data.path("step3.feat")));
+  expectFailure("textferro", data.arguments(),
+                "Could not open file " + data.path("step3.feat") + "\n");
+
+  const std::pair<std::string, std::string> cases[] = {
+      {"a: 1=1\nb: 3=\n", ", line 2: invalid timeline item \"3=\""},
+      {"a: 99999999999=1\n", "number out of range"},
+      {"a: 1=1,1=2\n", "time step 1 appears with two clusters (1 and 2)"},
+      {std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10) + "\n", "invalid timeline item"},
+      {"a: 1=1\n" + std::string(1000000, '1') + "\n", ", line 2: line too long"}};
+  for (const auto& [timeline, message] : cases) {
+    const DataSet bad(timeline, 2);
+    expectFailure("textferro-export", bad.arguments() << "out.tlp", message);
+    expectFailure("textferro-export", bad.arguments() << "out.tlp", bad.path("timeline.txt"));
+    EXPECT_FALSE(QFile::exists("out.tlp"));
+  }
+  DataSet longCluster("a: 1=1\n", 1);
+  longCluster.write("step1.obj", "d1\n" + std::string(2000000, 'd'));
+  expectFailure("textferro-export", longCluster.arguments() << "out.tlp",
+                longCluster.path("step1.obj") + ", line 2: line too long");
   // 300 series that start at the last allowed step would need 30 million dummy nodes.
   std::string lateStarts;
   for (int i = 1; i <= 300; ++i)
     lateStarts += "s" + std::to_string(i) + ": 100000=" + std::to_string(i) + "\n";
-  DataSet many(lateStarts);
-  ProgramResult result = runProgram("textferro-export", many.arguments() << "out.tlp", 30000);
-  EXPECT_TRUE(result.finished);
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.err.find("dummy nodes; at most 20000000 are supported"), std::string::npos)
-      << result.err;
-
-  DataSet longTimeline("a: 1=1\n" + std::string(1000000, '1') + "\n", 1);
-  result = runProgram("textferro-export", longTimeline.arguments() << "out.tlp");
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.err.find(", line 2: line too long"), std::string::npos) << result.err;
-
-  DataSet longCluster("a: 1=1\n", 1);
-  longCluster.write("step1.obj", "d1\n" + std::string(2000000, 'd'));
-  result = runProgram("textferro-export", longCluster.arguments() << "out.tlp");
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.err.find(longCluster.path("step1.obj") + ", line 2: line too long"),
-            std::string::npos)
-      << result.err;
+  expectFailure("textferro-export", DataSet(lateStarts).arguments() << "out.tlp",
+                "dummy nodes; at most 20000000 are supported");
 }
 
-TEST(Export, EmptyTimelineGivesAnEmptyGraph) {
-  DataSet data("\n\n");
-  const QString output = data.dir.path() + "/empty.tlp";
-  ProgramResult result = exportTo(data.arguments(), output);
-  ASSERT_EQ(result.exitCode, 0) << result.err;
+TEST(Export, EmptyTimelineGivesAnEmptyGraphAndFailuresKeepEarlierFiles) {
+  QTemporaryDir dir;
+  const QString output = dir.path() + "/out.tlp";
+  ASSERT_EQ(runProgram("textferro-export", DataSet("\n\n").arguments() << output).exitCode, 0);
   std::unique_ptr<tlp::Graph> graph(tlp::loadGraph(output.toStdString()));
   ASSERT_TRUE(graph);
   EXPECT_EQ(graph->numberOfNodes(), 0u);
-}
 
-TEST(Export, ExampleLoadsBackWithItsClustersAndFlows) {
-  QTemporaryDir dir;
-  const QString output = dir.path() + "/energy.tlp";
-  ProgramResult result = exportTo(exampleArguments(), output);
-  ASSERT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_NE(result.err.find("Loading timeline... \n"), std::string::npos);
-  EXPECT_NE(result.err.find("Creating cluster graph..." "............\n\n"), std::string::npos)
-      << result.err;
-  EXPECT_NE(result.err.find("Loading cluster files... ......\n"), std::string::npos);
-
-  std::unique_ptr<tlp::Graph> graph(tlp::loadGraph(output.toStdString()));
-  ASSERT_TRUE(graph);
-  auto* isDummy = graph->getProperty<tlp::BooleanProperty>("Is Dummy");
-  unsigned clusters = 0;
-  for (tlp::node n : graph->nodes())
-    clusters += !isDummy->getNodeValue(n);
-  EXPECT_EQ(clusters, 43u); // 5 + 6 + 7 + 7 + 9 + 9 clusters over six steps
-
-  // Every pair of consecutive items of a series is joined, directly or through
-  // invisible dummy nodes; parallel edges are gone.
-  std::set<std::pair<unsigned, unsigned>> seen;
-  for (tlp::edge e : graph->edges()) {
-    const auto ends = graph->ends(e);
-    EXPECT_TRUE(seen.insert({ends.first.id, ends.second.id}).second || isDummy->getNodeValue(ends.first));
-  }
+  std::ofstream(output.toStdString()) << "earlier work";
+  expectFailure("textferro-export", DataSet("a: x\n", 1).arguments() << output,
+                "invalid timeline item \"x\"");
+  const QString unwritable = dir.path() + "/missing/dir/out.tlp";
+  expectFailure("textferro-export", exampleArguments() << unwritable,
+                "Could not write file " + unwritable.toStdString());
+  QFile file(output);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("earlier work"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 // The heaviest tag of every tag file of the example, read without the tag classes.
@@ -195,31 +138,29 @@ std::multiset<std::string> exampleTopTags() {
   std::multiset<std::string> tops;
   for (const QString& name : QDir(kExample + "/tags").entryList({"*.tags"}, QDir::Files)) {
     std::ifstream file((kExample + "/tags/" + name).toStdString());
-    std::string line, best;
-    double bestWeight = -1;
+    std::string line, best, tag;
+    double bestWeight = -1, weight = 0;
     while (std::getline(file, line)) {
       std::istringstream fields(line);
-      std::string tag;
-      double weight = 0;
-      if (std::getline(fields, tag, '\t') && fields >> weight && weight > bestWeight) {
-        best = tag;
-        bestWeight = weight;
-      }
+      if (std::getline(fields, tag, '\t') && fields >> weight && weight > bestWeight)
+        std::tie(best, bestWeight) = std::make_pair(tag, weight);
     }
     tops.insert(best);
   }
   return tops;
 }
 
-TEST(Export, ExampleStationsAreLabelledAndStyled) {
+TEST(Export, ExampleLoadsBackWithItsFlowsAndStyledStations) {
   QTemporaryDir dir;
   const QString output = dir.path() + "/energy.tlp";
-  ProgramResult result = exportTo(exampleArguments(), output);
+  const ProgramResult result = runProgram("textferro-export", exampleArguments() << output);
   ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_TRUE(contains(result.err, "Loading timeline... \n"));
+  EXPECT_TRUE(contains(result.err, "Creating cluster graph..." "............\n\n"));
+  EXPECT_TRUE(contains(result.err, "Loading cluster files... ......\n"));
   // Tag ids are the tag cloud name and the file id; the directory is used as given.
-  EXPECT_NE(result.err.find("Reading tags for node \"energy.t3.c7\" from  \"" +
-                            kExample.toStdString() + "/tags/energy.t3.c7.tags\" \n"),
-            std::string::npos)
+  EXPECT_TRUE(contains(result.err, "Reading tags for node \"energy.t3.c7\" from  \"" +
+                                       kExample.toStdString() + "/tags/energy.t3.c7.tags\" \n"))
       << result.err;
 
   std::unique_ptr<tlp::Graph> graph(tlp::loadGraph(output.toStdString()));
@@ -232,69 +173,47 @@ TEST(Export, ExampleStationsAreLabelledAndStyled) {
   auto* colour = graph->getProperty<tlp::ColorProperty>("viewColor");
   auto* borderColour = graph->getProperty<tlp::ColorProperty>("viewBorderColor");
   auto* borderWidth = graph->getProperty<tlp::DoubleProperty>("viewBorderWidth");
-  const tlp::Color grey(180, 180, 180, 255);
+  const tlp::Color grey(180, 180, 180, 255), white(255, 255, 255, 255), black(0, 0, 0, 255);
 
   std::multiset<std::string> labels, majorLabels;
   for (tlp::node n : graph->nodes()) {
     if (isDummy->getNodeValue(n))
       continue;
     labels.insert(label->getNodeValue(n));
-    if (isMajor->getNodeValue(n)) {
+    const bool major = isMajor->getNodeValue(n);
+    if (major)
       majorLabels.insert(label->getNodeValue(n));
-      EXPECT_EQ(size->getNodeValue(n), tlp::Size(0.75, 0.75, 0.75));
-      EXPECT_EQ(colour->getNodeValue(n), tlp::Color(255, 255, 255, 255));
-      EXPECT_EQ(borderColour->getNodeValue(n), tlp::Color(0, 0, 0, 255));
-      EXPECT_DOUBLE_EQ(borderWidth->getNodeValue(n), 2.1);
-      if (graph->indeg(n) > 0 && graph->outdeg(n) > 0) {
-        EXPECT_EQ(labelPosition->getNodeValue(n), 2) << label->getNodeValue(n);
-      }
-    } else {
-      EXPECT_EQ(size->getNodeValue(n), tlp::Size(0.5, 0.5, 0.5));
-      EXPECT_EQ(colour->getNodeValue(n), grey);
-      EXPECT_EQ(borderColour->getNodeValue(n), grey);
-      EXPECT_DOUBLE_EQ(borderWidth->getNodeValue(n), 0.1);
-    }
+    const float side = major ? 0.75f : 0.5f;
+    EXPECT_EQ(size->getNodeValue(n), tlp::Size(side, side, side));
+    EXPECT_EQ(colour->getNodeValue(n), major ? white : grey);
+    EXPECT_EQ(borderColour->getNodeValue(n), major ? black : grey);
+    EXPECT_DOUBLE_EQ(borderWidth->getNodeValue(n), major ? 2.1 : 0.1);
+    // Inner major stations have their label below.
+    EXPECT_TRUE(!major || graph->indeg(n) == 0 || graph->outdeg(n) == 0 ||
+                labelPosition->getNodeValue(n) == 2)
+        << label->getNodeValue(n);
   }
+  EXPECT_EQ(labels.size(), 43u); // 5 + 6 + 7 + 7 + 9 + 9 clusters over six steps
   EXPECT_EQ(labels, exampleTopTags());
   // The ends, splits, merges and gaps of the example's lines, by their labels.
-  const std::multiset<std::string> expectedMajor{
-      "batteries", "carbon",   "charging", "climate",  "climate",    "electric",   "electric",
-      "electric",  "fuel",     "hydrogen", "hydrogen", "nuclear",    "nuclear",    "nuclear",
-      "nuclear",   "offshore", "oil",      "oil",      "oil",        "renewables", "renewables",
-      "solar",     "solar",    "storage",  "storage",  "wind",       "wind",       "wind"};
-  EXPECT_EQ(majorLabels, expectedMajor);
+  EXPECT_EQ(majorLabels, (std::multiset<std::string>{
+                             "batteries", "carbon", "charging", "climate", "climate", "electric",
+                             "electric", "electric", "fuel", "hydrogen", "hydrogen", "nuclear",
+                             "nuclear", "nuclear", "nuclear", "offshore", "oil", "oil", "oil",
+                             "renewables", "renewables", "solar", "solar", "storage", "storage",
+                             "wind", "wind", "wind"}));
 
-  // One visible track per pair of stations that follow each other directly.
+  // One visible track per pair of stations that follow each other directly; parallel
+  // edges are gone except through invisible dummy nodes.
   unsigned tracks = 0;
+  std::set<std::pair<unsigned, unsigned>> seen;
   for (tlp::edge e : graph->edges()) {
+    const auto [from, to] = graph->ends(e);
+    EXPECT_TRUE(seen.insert({from.id, to.id}).second || isDummy->getNodeValue(from));
     if (colour->getEdgeValue(e) == grey) {
       ++tracks;
       EXPECT_EQ(borderColour->getEdgeValue(e), grey);
     }
   }
   EXPECT_EQ(tracks, 36u);
-}
-
-TEST(Export, AFailedExportLeavesAnEarlierFileUntouched) {
-  QTemporaryDir dir;
-  const QString output = dir.path() + "/keep.tlp";
-  {
-    QFile file(output);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("earlier work");
-  }
-  DataSet bad("a: x\n", 1);
-  EXPECT_EQ(exportTo(bad.arguments(), output).exitCode, 1);
-
-  ProgramResult unwritable = exportTo(exampleArguments(), dir.path() + "/missing/dir/out.tlp");
-  EXPECT_EQ(unwritable.exitCode, 1);
-  EXPECT_NE(unwritable.err.find("Could not write file " + dir.path().toStdString() +
-                                "/missing/dir/out.tlp"),
-            std::string::npos)
-      << unwritable.err;
-
-  QFile file(output);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), QByteArray("earlier work"));
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }

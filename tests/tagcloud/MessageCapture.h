@@ -4,32 +4,26 @@
 // Collects the debug-channel messages emitted while it lives, exactly as the
 // message handler receives them, and restores the previous handler afterwards.
 
-#include <QString>
 #include <QStringList>
-#include <QtGlobal>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class MessageCapture {
 public:
-  MessageCapture() {
-    active() = this;
-    previous = qInstallMessageHandler(&MessageCapture::handle);
-  }
+  MessageCapture() : previous(qInstallMessageHandler(&handle)) { active() = this; }
   ~MessageCapture() {
-    qInstallMessageHandler(previous);
     active() = nullptr;
+    qInstallMessageHandler(previous);
   }
   MessageCapture(const MessageCapture&) = delete;
-  MessageCapture& operator=(const MessageCapture&) = delete;
 
   // The messages so far (as UTF-8, for readable test failures), and forgets them.
   std::vector<std::string> take() {
     std::vector<std::string> taken;
-    for (const QString& message : messages)
+    for (const QString& message : std::exchange(messages, {}))
       taken.push_back(message.toStdString());
-    messages.clear();
     return taken;
   }
 
@@ -43,8 +37,8 @@ private:
       active()->messages << message;
   }
 
+  QtMessageHandler previous;
   QStringList messages;
-  QtMessageHandler previous = nullptr;
 };
 
 #endif

@@ -20,6 +20,12 @@ Tags sorted(const QList<TagPair>& list) {
   return tags;
 }
 
+void writeFile(const QString& path, const QByteArray& content) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(content);
+}
+
 class TagCacheTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -28,22 +34,20 @@ protected:
     write("n2", "a\t2\nb\t6\n");
   }
 
-  void write(const QString& nodeId, const QByteArray& content) {
-    QFile file(path(nodeId));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-  }
+  void write(const QString& nodeId, const QByteArray& content) { writeFile(path(nodeId), content); }
   QString path(const QString& nodeId) const { return dir.path() + "/" + nodeId + ".tags"; }
-
-  std::string reading(const QString& nodeId) const {
-    return ("Reading tags for node \"" + nodeId + "\" from  \"" + path(nodeId) + "\" ")
-        .toStdString();
+  // The messages users see, by node id.
+  std::string reading(const QString& id) const {
+    return ("Reading tags for node \"" + id + "\" from  \"" + path(id) + "\" ").toStdString();
   }
-  std::string notFound(const QString& nodeId) const {
-    return ("Tag file not found \"" + path(nodeId) + "\" ").toStdString();
+  std::string notFound(const QString& id) const {
+    return ("Tag file not found \"" + path(id) + "\" ").toStdString();
   }
-  static std::string cached(const QString& nodeId) {
-    return ("Using cached tag information for node  \"" + nodeId + "\" ").toStdString();
+  std::string failed(const QString& id) const {
+    return ("Failed to read any tags from file \"" + path(id) + "\" ").toStdString();
+  }
+  static std::string cached(const QString& id) {
+    return ("Using cached tag information for node  \"" + id + "\" ").toStdString();
   }
   static std::string using_(int count) {
     return "Using " + std::to_string(count) + " tag cloud(s) ";
@@ -73,9 +77,7 @@ TEST_F(TagCacheTest, PathTagsAreMeansOverEveryListedNode) {
 
   EXPECT_TRUE(cache.buildPath({}).isEmpty());
   EXPECT_EQ(messages.take(), (Messages{using_(0)}));
-}
 
-TEST_F(TagCacheTest, TopCountLimitsThePathList) {
   cache.setTopCount(1);
   EXPECT_EQ(cache.buildPath({"n2"}), (QList<TagPair>{{"b", 6}}));
   EXPECT_EQ(cache.buildPath({"n1", "n2"}).size(), 1);
@@ -84,16 +86,13 @@ TEST_F(TagCacheTest, TopCountLimitsThePathList) {
 }
 
 TEST_F(TagCacheTest, EntriesStayUntilClearedAlsoWhenEmpty) {
-  int emitted = 0;
-  int lastSize = -1;
+  int emitted = 0, lastSize = -1;
   QObject::connect(&cache, &TagCache::cloudCreated, [&](QList<TagPair>& tags) {
     ++emitted;
     lastSize = tags.size();
   });
-
   cache.activatePath({"n1", "gone"});
-  EXPECT_EQ(emitted, 1);
-  EXPECT_EQ(lastSize, 1);
+  EXPECT_EQ(std::make_pair(emitted, lastSize), std::make_pair(1, 1));
   messages.take();
 
   // Changes on disk are not seen, and the missing file is not looked for again.
@@ -105,13 +104,12 @@ TEST_F(TagCacheTest, EntriesStayUntilClearedAlsoWhenEmpty) {
   EXPECT_EQ(messages.take(), (Messages{cached("n1"), using_(1)}));
 
   cache.clear();
-  EXPECT_EQ(emitted, 2);
-  EXPECT_EQ(lastSize, 0);
+  EXPECT_EQ(std::make_pair(emitted, lastSize), std::make_pair(2, 0));
   EXPECT_EQ(cache.getTopTag("n1"), "z");
   EXPECT_EQ(cache.getTopTag("gone"), "y");
   EXPECT_EQ(messages.take(), (Messages{reading("n1"), reading("gone")}));
 
-  // Setters only store: a new directory does not forget what was read.
+  // A new directory does not forget what was read.
   cache.setTagDirPath(QDir::tempPath());
   EXPECT_EQ(cache.getTopTag("n1"), "z");
   EXPECT_EQ(messages.take(), Messages());
@@ -125,18 +123,13 @@ TEST_F(TagCacheTest, TopTagLooksAgainForFilesThatGaveNothing) {
 
   write("bad", "only one field\n");
   EXPECT_EQ(cache.getTopTag("bad"), "");
-  const std::string failed =
-      ("Failed to read any tags from file \"" + path("bad") + "\" ").toStdString();
   EXPECT_EQ(messages.take(),
-            (Messages{reading("bad"), "Invalid number of values on line  1 ", failed}));
+            (Messages{reading("bad"), "Invalid number of values on line  1 ", failed("bad")}));
 
   // A directory where the file should be is found but yields nothing.
   ASSERT_TRUE(QDir(dir.path()).mkdir("folder.tags"));
   EXPECT_EQ(cache.getTopTag("folder"), "");
-  EXPECT_EQ(
-      messages.take(),
-      (Messages{reading("folder"),
-                ("Failed to read any tags from file \"" + path("folder") + "\" ").toStdString()}));
+  EXPECT_EQ(messages.take(), (Messages{reading("folder"), failed("folder")}));
 
   EXPECT_EQ(cache.getTopTag("n2"), "b");
   write("gone", "x\t1\n");
@@ -162,18 +155,12 @@ TEST_F(TagCacheTest, MissingDirectoryIsReportedOncePerRequest) {
 TEST_F(TagCacheTest, FileNamesJoinDirectoryPrefixIdAndExtension) {
   cache.setTagFilePrefix("energy");
   cache.setTagFileExtension(".tg");
-  QFile file(dir.path() + "/energy.t1.c2.tg");
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("wind\t1\n");
-  file.close();
+  writeFile(dir.path() + "/energy.t1.c2.tg", "wind\t1\n");
   EXPECT_EQ(cache.getTopTag(".t1.c2"), "wind");
 
   // A prefix that makes an absolute name wins over the directory.
   QTemporaryDir other;
-  QFile elsewhere(other.path() + "/n9.tags");
-  ASSERT_TRUE(elsewhere.open(QIODevice::WriteOnly));
-  elsewhere.write("far\t1\n");
-  elsewhere.close();
+  writeFile(other.path() + "/n9.tags", "far\t1\n");
   TagCache absolute;
   absolute.setTagDirPath(dir.path());
   absolute.setTagFilePrefix(other.path() + "/");
@@ -183,8 +170,7 @@ TEST_F(TagCacheTest, FileNamesJoinDirectoryPrefixIdAndExtension) {
   // The defaults read <id>.tags from the working directory.
   const QString previous = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(dir.path()));
-  TagCache defaults;
-  EXPECT_EQ(defaults.getTopTag("n2"), "b");
+  EXPECT_EQ(TagCache().getTopTag("n2"), "b");
   QDir::setCurrent(previous);
   EXPECT_EQ(messages.take(), Messages{"Reading tags for node \"n2\" from  \"./n2.tags\" "});
 }
