@@ -1,13 +1,9 @@
-// The detail window on screen: its frame, its OpenGL view, and the way from a
-// coloured line of the example map to the cells with the example's tags.
+// The detail window on screen: its frame and its OpenGL view.
 
 #include "DetailFixture.h"
 
 #include "clusterflow/TulipSetup.h"
-#include "support/ExampleMap.h"
-#include "tagcloud/tagcache.h"
 
-#include <QFile>
 #include <QSet>
 #include <QSplitter>
 #include <QtTest>
@@ -15,6 +11,8 @@
 #include <tulip/BooleanProperty.h>
 #include <tulip/GlGraphComposite.h>
 #include <tulip/GlGraphInputData.h>
+#include <tulip/GlMainWidget.h>
+#include <tulip/GlScene.h>
 
 class TestDetailWindow : public QObject {
   Q_OBJECT
@@ -60,46 +58,6 @@ private slots:
       for (int x = 0; x < picture.width(); ++x)
         colours.insert(picture.pixel(x, y));
     QVERIFY(colours.size() > 1);
-  }
-
-  void colouredExampleLineFillsTheCells() {
-    tlp::Graph* graph = loadExample();
-    QVERIFY(graph != nullptr);
-    // Colour the line "solar" (cluster 1 at every time step) the way the digit keys do.
-    std::vector<tlp::node> line;
-    for (int time = 1; time <= 6; ++time) {
-      line.push_back(clusterTimeToNode[1][time]);
-      graph->getProperty<tlp::IntegerProperty>("Colour ID")->setNodeValue(line.back(), 3);
-    }
-    NodeToCount documents, terms;
-    for (tlp::node n : graph->nodes()) {
-      documents[n] = numObjects(n);
-      terms[n] = numFeatures(n);
-    }
-    QTagCloud macroCloud;
-    NodeToFileId fileIds = getNodeToFileId();
-    InspectableDetails details;
-    details.initialize(graph, 3, getTagCloudStub(), &macroCloud, getTagCloudCache(), &fileIds,
-                       &documents, &terms);
-    details.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&details));
-
-    QCOMPARE(details.curPath.size(), line.size());
-    QCOMPARE(details.widgetSeries.size(), std::size_t(6));
-    for (int p = 0; p < 6; ++p) {
-      const tlp::node station = line[p];
-      QCOMPARE(details.curPath[p].first, station);
-      QVERIFY(numObjects(station) > 0);
-      QCOMPARE(captionAt(details, p / 3, p % 3)->text(),
-               QString::fromStdString(createLabel(p, numObjects(station), numFeatures(station))));
-      QFile file(exampleDir + "/tags/energy" + fileIds.at(station) + ".tags");
-      const TagMap fileTags = loadTags(file);
-      const QList<TagPair> shown = details.widgetSeries[p]->pairs();
-      QVERIFY(!shown.isEmpty());
-      for (const TagPair& tag : shown)
-        QVERIFY2(fileTags.contains(tag.first), qPrintable(tag.first));
-    }
-    QCOMPARE(graph->numberOfSubGraphs(), 1u);
   }
 };
 

@@ -16,6 +16,7 @@
 
 #include <iostream>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -72,8 +73,8 @@ private slots:
     QTest::addColumn<QString>("edges");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QStringList>("paths");
-    // The first path is the one shown on opening, then one path per key. Down at
-    // the last path and Up at the first stay put.
+    // The path shown on opening, then one per key; Down at the last path and Up at
+    // the first stay put.
     const QString fork = "R>A R>B A>C B>D B>E B>F", roots = "R1>X R2>Y R2>Z";
     QTest::newRow("fork, both ends")
         << "R A B C D E F" << fork << "UDDDDDUUUU"
@@ -142,88 +143,58 @@ private slots:
     QVERIFY(!mainSelection->getNodeValue(metro.station["B"]));
   }
 
-  void pagesOfSixStations_data() {
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QList<int>>("pages");
-    // First station shown after opening and after each key. A path change returns
-    // to the first page; other keys change nothing.
-    QTest::newRow("13 stations") << 13 << "RRRLLLRDEP"
-                                 << QList<int>{0, 6, 12, 12, 6, 0, 0, 6, 0, 0, 0};
-    QTest::newRow("6 stations") << 6 << "RLL" << QList<int>{0, 0, 0, 0};
-  }
-
+  // Cells fill two rows of three, row by row. Each case lists the first station
+  // shown after opening and after each key: a path change returns to the first
+  // page, other keys change nothing.
   void pagesOfSixStations() {
-    QFETCH(int, length);
-    QFETCH(QString, keys);
-    QFETCH(QList<int>, pages);
-    MetroGraph metro = chain(length);
-    InspectableDetails details;
-    metro.open(details);
-    for (int step = 0; step < pages.size(); ++step) {
-      if (step > 0)
-        press(details, keys[step - 1].toLatin1());
-      const int first = pages[step], last = std::min(first + 6, length);
-      QCOMPARE(captions(details), expectedCaptions(first, last));
-      QCOMPARE(details.smallMultiplesMatrix->count(), last - first);
+    const std::tuple<int, std::string, std::vector<int>> cases[] = {
+        {13, "RRRLLLRDEP", {0, 6, 12, 12, 6, 0, 0, 6, 0, 0, 0}},
+        {6, "RLL", {0, 0, 0, 0}},
+        {4, "", {0}}};
+    for (const auto& [length, keys, pages] : cases) {
+      MetroGraph metro = chain(length);
+      InspectableDetails details;
+      metro.open(details);
+      for (std::size_t step = 0; step < pages.size(); ++step) {
+        if (step > 0)
+          press(details, keys[step - 1]);
+        const int first = pages[step], last = std::min(first + 6, length);
+        QCOMPARE(captions(details), expectedCaptions(first, last));
+        QCOMPARE(details.smallMultiplesMatrix->count(), last - first);
+      }
     }
   }
 
-  void cellsFillTwoRowsOfThreeWithCaptions() {
-    QCOMPARE(createLabel(0, 12, 340),
-             std::string("At time 1: cluster has 12 documents and 340 terms."));
-    MetroGraph four = chain(4);
-    InspectableDetails fourCells;
-    four.open(fourCells);
-    QCOMPARE(captionAt(fourCells, 1, 0)->text(), QString::fromStdString(createLabel(3, 0, 0)));
-    QVERIFY(captionAt(fourCells, 1, 1) == nullptr);
-    QCOMPARE(captions(fourCells), expectedCaptions(0, 4));
-
-    MetroGraph eight = chain(8);
-    for (int i = 0; i < 8; ++i) {
-      eight.documents[eight.station["s" + std::to_string(i)]] = 10 + i;
-      eight.terms[eight.station["s" + std::to_string(i)]] = 200 + i;
-    }
-    InspectableDetails details;
-    eight.open(details);
-    QCOMPARE(captionAt(details, 1, 2)->text(), QString::fromStdString(createLabel(5, 15, 205)));
-    QCOMPARE(captionAt(details, 0, 0)->minimumHeight(), 14);
-    QCOMPARE(captionAt(details, 0, 0)->maximumHeight(), 14);
-    press(details, 'R');
-    QCOMPARE(captions(details),
-             (QStringList{"At time 7: cluster has 16 documents and 206 terms.",
-                          "At time 8: cluster has 17 documents and 207 terms."}));
-  }
-
-  void cellCloudsFollowTheMainCloudAndMissingEntries() {
+  void cellsShowCaptionsAndClouds() {
+    // s0 has no file id and is missing from the counts; s1 to s7 have the same tags.
     QTemporaryDir dir;
     writeTags(dir.filePath("news.tags"), "stub\t1.0\n");
-    writeTags(dir.filePath("news.t1.c3.tags"), "wind\t0.9\nTurbine\t0.5\ngrid\t0.7\n");
     TagCache cache;
     cache.setTagDirPath(dir.path());
+    MetroGraph metro = chain(8);
+    for (int i = 1; i < 8; ++i) {
+      const tlp::node n = metro.station["s" + std::to_string(i)];
+      metro.documents[n] = 10 + i;
+      metro.terms[n] = 200 + i;
+      metro.fileIds[n] = QString(".t%1.c1").arg(i);
+      writeTags(dir.filePath(QString("news.t%1.c1.tags").arg(i)),
+                "wind\t0.9\nTurbine\t0.5\ngrid\t0.7\n");
+    }
     QTagCloud macroCloud;
     macroCloud.setBinCount(4);
     macroCloud.setTagColor(QColor(0, 0, 255));
-    macroCloud.setTagFont(QFont("Verdana"));
-    macroCloud.setMaxFontSize(21);
     macroCloud.setid(4);
-
-    MetroGraph metro("A B", "A>B");
-    metro.fileIds[metro.station["B"]] = ".t1.c3";
-    metro.documents[metro.station["B"]] = 4;
     InspectableDetails details;
     metro.open(details, 2, &macroCloud, &cache);
-    // Stations missing from the maps count as zero; one without a file id gets the stub.
-    QCOMPARE(captions(details), (QStringList{"At time 1: cluster has 0 documents and 0 terms.",
-                                             "At time 2: cluster has 4 documents and 0 terms."}));
+    QCOMPARE(captionAt(details, 0, 0)->text(),
+             QString("At time 1: cluster has 0 documents and 0 terms."));
+    QVERIFY(captionAt(details, 0, 0)->minimumHeight() == 14 &&
+            captionAt(details, 0, 0)->maximumHeight() == 14);
     QCOMPARE(details.widgetSeries[0]->pairs(), (QList<TagPair>{{"stub", 1.0}}));
     QTagCloud* cloud = details.widgetSeries[1];
     QCOMPARE(cloud->pairs(), (QList<TagPair>{{"Turbine", 0.5}, {"grid", 0.7}, {"wind", 0.9}}));
     QCOMPARE(cloud->binCount(), 4);
     QCOMPARE(cloud->tagColor(), QColor(0, 0, 255));
-    QCOMPARE(cloud->tagFont().family(), QFont("Verdana").family());
-    QCOMPARE(cloud->maxFontSize(), 21);
-
     // Cells report -1, not the colour of the main cloud.
     QSignalSpy clicks(cloud, &QTagCloud::displayClicked);
     QMouseEvent event(QEvent::MouseButtonPress, QPointF(3, 3), Qt::LeftButton, Qt::LeftButton,
@@ -231,60 +202,40 @@ private slots:
     QApplication::sendEvent(cloud->viewport(), &event);
     QCOMPARE(clicks.size(), 1);
     QCOMPARE(clicks.first().at(0).toInt(), -1);
-  }
 
-  void wordOrderSurvivesPaging() {
-    QTemporaryDir dir;
-    TagCache cache;
-    cache.setTagDirPath(dir.path());
-    MetroGraph metro = chain(8);
-    for (int i = 0; i < 8; ++i) {
-      metro.fileIds[metro.station["s" + std::to_string(i)]] = QString(".t%1.c1").arg(i + 1);
-      writeTags(dir.filePath(QString("news.t%1.c1.tags").arg(i + 1)), "alpha\t0.1\nbeta\t0.9\n");
-    }
-    InspectableDetails details;
-    metro.open(details, 2, nullptr, &cache);
-    QCOMPARE(details.widgetSeries[0]->pairs().first().first, QString("alpha"));
+    // The word order survives paging.
     details.setSortAlphabetic(false);
     press(details, 'R');
-    QCOMPARE(details.widgetSeries.size(), std::size_t(2));
-    for (QTagCloud* cloud : details.widgetSeries)
-      QCOMPARE(cloud->pairs().first().first, QString("beta"));
+    QCOMPARE(captions(details),
+             (QStringList{"At time 7: cluster has 16 documents and 206 terms.",
+                          "At time 8: cluster has 17 documents and 207 terms."}));
+    for (QTagCloud* cell : details.widgetSeries)
+      QCOMPARE(cell->pairs().first().first, QString("wind"));
   }
 
-  void colourWithoutPathShowsNothing_data() {
-    QTest::addColumn<int>("colour");
-    QTest::addColumn<QString>("edges");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("unused colour") << 7 << "A>B B>C C>A"
-                                   << "No roots detected.\n";
-    QTest::newRow("ring without start") << 2 << "A>B B>C C>A"
-                                        << "No roots detected.\n";
-    // Graphs from the loader never have cycles; any other graph must not hang the walk.
-    QTest::newRow("cycle after a root")
-        << 2 << "A>B B>C C>B"
-        << "The stations of colour 2 form a cycle: no path is shown.\n";
-  }
-
+  // Graphs from the loader never have cycles; any other graph must not hang the walk.
   void colourWithoutPathShowsNothing() {
-    QFETCH(int, colour);
-    QFETCH(QString, edges);
-    QFETCH(QString, error);
-    MetroGraph metro("A B C", edges.toStdString());
-    std::ostringstream captured;
-    std::streambuf* previous = std::cerr.rdbuf(captured.rdbuf());
-    {
-      InspectableDetails details;
-      metro.open(details, colour);
-      std::cerr.rdbuf(previous);
-      QCOMPARE(QString::fromStdString(captured.str()), error);
-      for (char key : std::string("DURL"))
-        press(details, key);
-      details.setSortAlphabetic(false);
-      QCOMPARE(details.smallMultiplesMatrix->count(), 0);
-      QVERIFY(details.curPath.empty());
+    const std::tuple<int, std::string, std::string> cases[] = {
+        {7, "A>B B>C C>A", "No roots detected.\n"},
+        {2, "A>B B>C C>A", "No roots detected.\n"},
+        {2, "A>B B>C C>B", "The stations of colour 2 form a cycle: no path is shown.\n"}};
+    for (const auto& [colour, edges, error] : cases) {
+      MetroGraph metro("A B C", edges);
+      std::ostringstream captured;
+      std::streambuf* previous = std::cerr.rdbuf(captured.rdbuf());
+      {
+        InspectableDetails details;
+        metro.open(details, colour);
+        std::cerr.rdbuf(previous);
+        QCOMPARE(captured.str(), error);
+        for (char key : std::string("DURL"))
+          press(details, key);
+        details.setSortAlphabetic(false);
+        QCOMPARE(details.smallMultiplesMatrix->count(), 0);
+        QVERIFY(details.curPath.empty());
+      }
+      QCOMPARE(metro.graph->numberOfSubGraphs(), 0u);
     }
-    QCOMPARE(metro.graph->numberOfSubGraphs(), 0u);
   }
 
   void replacingTheWindowLeavesNoSubgraph() {
