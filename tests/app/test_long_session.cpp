@@ -52,30 +52,25 @@ private slots:
     const QPoint first = projectedCentre(view, graph, clusterTimeToNode.at(1).at(1));
     const QPoint second = projectedCentre(view, graph, clusterTimeToNode.at(3).at(1));
 
-    // One round: toggle two flows on and off and colour one.
-    int round = 0;
-    auto play = [&](int rounds) {
-      for (int i = 0; i < rounds; ++i, ++round) {
+    // A round toggles two flows on and off and colours one; then detail windows
+    // are opened from the clouds in turn.
+    auto play = [&](int rounds, int details) {
+      for (int round = 0; round < rounds; ++round) {
         QTest::mouseClick(view, Qt::MiddleButton, Qt::NoModifier, first);
         QTest::mouseClick(view, Qt::MiddleButton, Qt::NoModifier, second);
         QTest::keyClick(view, static_cast<Qt::Key>(Qt::Key_0 + round % 10));
         QTest::mouseClick(view, Qt::MiddleButton, Qt::NoModifier, second);
       }
       QCoreApplication::processEvents();
-    };
-    auto openDetails = [&](int times) {
-      for (int i = 0; i < times; ++i)
+      for (int i = 0; i < details; ++i)
         QTest::mouseClick(controller.tagCloudHash.value(i % 10)->viewport(), Qt::LeftButton);
       QCoreApplication::processEvents();
     };
-
     // Warm-up: every colour gets its cloud, and the allocator, the glyph tables,
     // the tag cache and the software renderer reach their working size.
-    play(100);
-    openDetails(10);
+    play(100, 10);
     const auto before = census(graph);
-    play(1000);
-    openDetails(100);
+    play(1000, 100);
     // Nothing is left behind: one detail window, its one subgraph, the same widgets.
     QVERIFY(census(graph) == before);
     QCOMPARE(controller.tagCloudHash.size(), 10);

@@ -31,6 +31,7 @@ QSet<QString> tagsOf(tlp::node n) {
   return QSet<QString>(tags.begin(), tags.end());
 }
 
+// The words a cloud shows.
 QSet<QString> wordsOf(QTagCloud* cloud) {
   QSet<QString> words;
   for (const TagPair& pair : cloud->pairs())
@@ -69,15 +70,6 @@ private slots:
     initGlyphs();
     graph = loadExample();
     QVERIFY(graph != nullptr);
-  }
-
-  // Every case starts from an uncoloured map without selection.
-  void cleanup() {
-    if (graph->existLocalProperty("Colour ID"))
-      graph->delLocalProperty("Colour ID");
-    auto* selection = graph->getProperty<tlp::BooleanProperty>("viewSelection");
-    selection->setAllNodeValue(false);
-    selection->setAllEdgeValue(false);
   }
 
   void cloudsFollowColouringsMembershipAndOrder() {

@@ -7,8 +7,6 @@
 #include "detail/DynamicGraphSmallMultiples.h"
 #include "tagcloud/tagcloud.h"
 
-#include <QGridLayout>
-#include <QLabel>
 #include <QStringList>
 
 #include <tulip/Graph.h>
@@ -65,11 +63,6 @@ inline QString pathOf(const InspectableDetails& details, const MetroGraph& metro
   for (const auto& entry : details.curPath)
     names << QString::fromStdString(metro.name(entry.first));
   return names.join('-');
-}
-
-inline QLabel* captionAt(DynamicGraphSmallMultiples& details, int row, int column) {
-  QLayoutItem* item = details.smallMultiplesMatrix->itemAtPosition(row, column);
-  return item != nullptr ? item->widget()->findChild<QLabel*>() : nullptr;
 }
 
 #endif

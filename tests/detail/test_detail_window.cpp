@@ -4,7 +4,6 @@
 
 #include "clusterflow/TulipSetup.h"
 
-#include <QSet>
 #include <QSplitter>
 #include <QtTest>
 
@@ -53,11 +52,9 @@ private slots:
     QCOMPARE(details.smallMultiplesMatrix->count(), 3);
     const QImage picture = details.localPathView->createPicture(320, 200, false);
     QCOMPARE(picture.size(), QSize(320, 200));
-    QSet<QRgb> colours;
-    for (int y = 0; y < picture.height(); ++y)
-      for (int x = 0; x < picture.width(); ++x)
-        colours.insert(picture.pixel(x, y));
-    QVERIFY(colours.size() > 1);
+    QImage background(picture.size(), picture.format());
+    background.fill(picture.pixel(0, 0));
+    QVERIFY(picture != background);
   }
 };
 
