@@ -1,10 +1,9 @@
 // The main window and its map view, driven as a user sees them: the window's
 // structure and first state, the graph shown with the program's rendering
-// settings, a rendered picture of a small metro map, and the program's exit
-// code after the user closes its window.
+// settings, a rendered picture of the example map, and the program's exit code
+// after the user closes its window.
 
 #include "app/FerroInterface.h"
-#include "clusterflow/GenClusterMap.h"
 #include "clusterflow/TulipSetup.h"
 #include "interaction/GlyphSetup.h"
 #include "support/ExampleMap.h"
@@ -21,97 +20,25 @@
 #include <QtTest>
 
 #include <tulip/BooleanProperty.h>
-#include <tulip/ColorProperty.h>
 #include <tulip/DataSet.h>
-#include <tulip/DoubleProperty.h>
 #include <tulip/GlGraphComposite.h>
-#include <tulip/GlGraphRenderingParameters.h>
 #include <tulip/GlLayer.h>
-#include <tulip/GlMainWidget.h>
-#include <tulip/Graph.h>
-#include <tulip/IntegerProperty.h>
-#include <tulip/LayoutProperty.h>
-#include <tulip/SizeProperty.h>
-#include <tulip/StringProperty.h>
 
 #include <X11/Xlib.h>
 
-#include <cmath>
 #include <memory>
 
 namespace {
-
-// A small metro map styled and laid out by hand the way the loader styles
-// stations: one line a-b-c with a branch a-d-e; a is a split, c and e are
-// ends (major stations), b and d are ordinary stations.
-struct HandMap {
-  std::unique_ptr<tlp::Graph> graph{tlp::newGraph()};
-  tlp::node a = graph->addNode(), b = graph->addNode(), c = graph->addNode();
-  tlp::node d = graph->addNode(), e = graph->addNode();
-
-  HandMap() {
-    auto* layout = graph->getProperty<tlp::LayoutProperty>("viewLayout");
-    auto* size = graph->getProperty<tlp::SizeProperty>("viewSize");
-    auto* fill = graph->getProperty<tlp::ColorProperty>("viewColor");
-    auto* border = graph->getProperty<tlp::ColorProperty>("viewBorderColor");
-    auto* width = graph->getProperty<tlp::DoubleProperty>("viewBorderWidth");
-    auto* label = graph->getProperty<tlp::StringProperty>("viewLabel");
-    graph->getProperty<tlp::IntegerProperty>("viewShape")->setAllNodeValue(14);
-    graph->getProperty<tlp::IntegerProperty>("viewLabelPosition")->setAllNodeValue(2);
-    const tlp::Color grey(180, 180, 180, 255);
-    const std::pair<tlp::node, tlp::Coord> places[] = {{a, {0.0f, 0.0f, 0.0f}},
-                                                       {b, {2.5f, 0.0f, 0.0f}},
-                                                       {c, {5.0f, 0.0f, 0.0f}},
-                                                       {d, {2.5f, -1.5f, 0.0f}},
-                                                       {e, {5.0f, -1.5f, 0.0f}}};
-    for (const auto& [n, place] : places) {
-      layout->setNodeValue(n, place);
-      const bool major = n == a || n == c || n == e;
-      size->setNodeValue(n, major ? tlp::Size(0.75f, 0.75f, 0.75f) : tlp::Size(0.5f, 0.5f, 0.5f));
-      fill->setNodeValue(n, major ? tlp::Color(255, 255, 255, 255) : grey);
-      border->setNodeValue(n, major ? tlp::Color(0, 0, 0, 255) : grey);
-      width->setNodeValue(n, major ? 2.1 : 0.1);
-      // Labels are big at this zoom; only a's stays clear of the pixels tested.
-      label->setNodeValue(n, n == a ? "station" : "");
-    }
-    for (const auto& [from, to] : {std::pair{a, b}, {b, c}, {a, d}, {d, e}}) {
-      const tlp::edge edge = graph->addEdge(from, to);
-      fill->setEdgeValue(edge, grey);
-      border->setEdgeValue(edge, grey);
-    }
-  }
-};
-
-// Publishes a graph the way a successful load does, with object and feature
-// lists for every node but `empty`, which gets none.
-void publish(tlp::Graph* graph, tlp::node empty = tlp::node()) {
-  clusterFlowDiagram = graph;
-  nodeToClusterTime.clear();
-  clusterTimeToIdListObjects.clear();
-  clusterTimeToIdListFeatures.clear();
-  int cluster = 1;
-  for (const tlp::node n : graph->nodes()) {
-    nodeToClusterTime[n] = {cluster, 1};
-    if (n != empty) {
-      clusterTimeToIdListObjects[cluster][1] = std::vector<std::string>(cluster, "doc");
-      clusterTimeToIdListFeatures[cluster][1] = {"word"};
-    }
-    ++cluster;
-  }
-}
 
 tlp::GlGraphComposite* shownComposite(tlp::GlMainWidget* view) {
   return view->getScene()->getGlGraphComposite();
 }
 
-// Finds the mapped top-level X window titled `title` on the test's display.
-// Returns 0 when there is none yet.
+// The mapped top-level X window titled `title` on the test's display, or 0.
 Window viewableWindowTitled(Display* display, const char* title) {
-  Window found = 0, root = 0, parent = 0;
-  Window* children = nullptr;
+  Window found = 0, root = 0, parent = 0, *children = nullptr;
   unsigned int count = 0;
-  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-    return 0;
+  XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
   for (unsigned int i = 0; i < count && found == 0; ++i) {
     char* name = nullptr;
     XWindowAttributes attributes;
@@ -126,292 +53,163 @@ Window viewableWindowTitled(Display* display, const char* title) {
   return found;
 }
 
-// Asks a window to close, as a window manager's close button does.
-void requestClose(Display* display, Window window) {
-  XEvent event = {};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &event);
-  XFlush(display);
-}
-
 } // namespace
 
 class TestFerroInterface : public QObject {
   Q_OBJECT
 
 private slots:
-  void initTestCase();
-  void cleanup();
+  void initTestCase() {
+    initTulip();
+    initGlyphs();
+  }
 
-  void windowStartsWithItsFormLaidOut();
-  void initInterfaceShowsThePublishedGraph();
-  void initInterfaceWithoutALoadedGraphShowsNothing();
-  void openingAnotherGraphReplacesTheOldEntity();
-  void navigatorsMoveTheCamera();
-  void pictureShowsStationFillsAndSelection();
-  void exampleMapOpensInTheView();
-  void destructionFreesTheTagCache();
-  void programExitsWithZeroWhenTheWindowIsClosed();
+  void windowStartsLaidOutAndEmpty() {
+    clusterFlowDiagram = nullptr;
+    QMainWindow window(nullptr, Qt::WindowFlags());
+    FerroInterface controller(&window);
+    controller.initInterface();
+    QVERIFY(shownComposite(controller.ferroMapView) == nullptr);
+    QVERIFY(controller.tagCache == nullptr);
+
+    QCOMPARE(window.objectName(), QString("FerroInterfaceData"));
+    QCOMPARE(window.windowTitle(), QString("TextFerro"));
+    QCOMPARE(window.size(), QSize(1440, 900));
+    QCOMPARE(window.findChild<tlp::GlMainWidget*>("ferroMapView"), controller.ferroMapView);
+    QCOMPARE(controller.splitter->orientation(), Qt::Horizontal);
+    QCOMPARE(controller.splitter->widget(0), static_cast<QWidget*>(controller.ferroMapView));
+    const QList<QAction*> menus = window.menuBar()->actions();
+    QCOMPARE(menus.size(), 1);
+    QCOMPARE(menus[0]->text(), QString("File"));
+    const QList<QAction*> entries = menus[0]->menu()->actions();
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries[0]->text(), QString("Order by Frequency"));
+    QVERIFY(entries[0]->isCheckable() && !entries[0]->isChecked());
+    QCOMPARE(controller.tagCloudMatrix->count(), 0);
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QList<int> halves = controller.splitter->sizes();
+    QVERIFY2(qAbs(halves[0] - halves[1]) <= 1 && halves[0] > 500,
+             qPrintable(QString("%1 / %2").arg(halves[0]).arg(halves[1])));
+    // The controller itself draws nothing and must not cover the menu bar.
+    QVERIFY(!controller.isVisible());
+    const QRect file = window.menuBar()->actionGeometry(menus[0]);
+    QCOMPARE(window.childAt(window.menuBar()->mapTo(&window, file.center())),
+             static_cast<QWidget*>(window.menuBar()));
+
+    // Opening another graph replaces the shown entity and its input data: they
+    // no longer listen to their graph.
+    tlp::GlMainWidget* view = controller.ferroMapView;
+    std::unique_ptr<tlp::Graph> first(tlp::newGraph()), second(tlp::newGraph());
+    tlp::DataSet empty, withDisplaying;
+    controller.openGraphOnGlWidget(first.get(), &empty, view);
+    tlp::GlGraphRenderingParameters arrows;
+    arrows.setViewArrow(true);
+    withDisplaying.set("displaying", arrows.getParameters());
+    const unsigned int listenersWhileShown = first->countListeners();
+    controller.openGraphOnGlWidget(second.get(), &withDisplaying, view);
+    QCOMPARE(view->getScene()->getLayer("Main")->getGlEntities().size(), std::size_t(1));
+    QCOMPARE(shownComposite(view)->getGraph(), second.get());
+    QVERIFY(shownComposite(view)->getRenderingParameters().isViewArrow());
+    QVERIFY(first->countListeners() < listenersWhileShown);
+    QVERIFY(!view->createPicture(200, 100, true).isNull());
+  }
+
+  void exampleMapIsShownAndNavigable() {
+    tlp::Graph* example = loadExample();
+    QVERIFY(example != nullptr);
+    // A station without document or term lists counts as zero.
+    const tlp::node major = clusterTimeToNode.at(1).at(1), ordinary = clusterTimeToNode.at(1).at(2);
+    clusterTimeToIdListObjects.at(1).erase(2);
+    clusterTimeToIdListFeatures.at(1).erase(2);
+    TagCache* processCache = ::tagCache;
+    processCache->setTopCount(3);
+    QMainWindow main(nullptr, Qt::WindowFlags());
+    auto* controller = new FerroInterface(&main);
+    tlp::GlMainWidget* view = controller->ferroMapView;
+    controller->initInterface();
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+
+    tlp::GlGraphComposite* composite = shownComposite(view);
+    QVERIFY(composite != nullptr);
+    QCOMPARE(composite->getGraph(), example);
+    const tlp::GlGraphRenderingParameters& parameters = composite->getRenderingParameters();
+    QVERIFY(!parameters.isViewArrow() && parameters.isAntialiased() &&
+            parameters.isViewNodeLabel());
+    QVERIFY(!parameters.isEdgeColorInterpolate() && parameters.isEdgeSizeInterpolate());
+    QCOMPARE(parameters.getSelectionColor(), tlp::Color(255, 50, 50, 245));
+    QCOMPARE(controller->tagCache, processCache);
+    QCOMPARE(processCache->topCount(), 15);
+    QCOMPARE(controller->nodeToNumObjects.size(), std::size_t(example->numberOfNodes()));
+    // Station (cluster 1, time step 1) lists the 16 documents of line 1 of step1.obj.
+    QCOMPARE(controller->nodeToNumObjects.at(major), 16u);
+    QCOMPARE(controller->nodeToNumObjects.at(ordinary), 0u);
+    QCOMPARE(controller->nodeToNumFeatures.at(ordinary), 0u);
+    // The window keeps its own copy of the file ids.
+    const QString fileId = nodeToFileId.at(major);
+    nodeToFileId.clear();
+    QCOMPARE(controller->nodeToFileId.at(major), fileId);
+
+    // The laid-out map as drawn: the solar line starts at a major station (white)
+    // and passes an ordinary one (grey) at time step 2.
+    view->draw(true);
+    const QImage picture = view->createPicture(view->width(), view->height(), false);
+    auto* isMajor = example->getProperty<tlp::BooleanProperty>("Is Major Station");
+    QVERIFY(isMajor->getNodeValue(major) && !isMajor->getNodeValue(ordinary));
+    QCOMPARE(QColor(picture.pixel(projectedCentre(view, example, major))), QColor(255, 255, 255));
+    QCOMPARE(QColor(picture.pixel(projectedCentre(view, example, ordinary))),
+             QColor(180, 180, 180));
+
+    const tlp::Camera& camera = view->getScene()->getGraphCamera();
+    const double zoom = camera.getZoomFactor();
+    const QPoint middle = view->rect().center();
+    QWheelEvent wheel(middle, view->mapToGlobal(middle), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    QVERIFY(camera.getZoomFactor() != zoom);
+    const tlp::Coord centre = camera.getCenter();
+    QTest::keyClick(view, Qt::Key_Left);
+    QVERIFY(camera.getCenter() != centre);
+    // A double click, which the library uses to walk into grouped nodes, must
+    // be harmless on a map without any.
+    QTest::mouseDClick(view, Qt::LeftButton, Qt::NoModifier, middle);
+
+    // The controller frees the tag cache; the view outlives it and keeps working
+    // without its navigators.
+    QPointer<TagCache> cache = ::tagCache;
+    delete controller;
+    QVERIFY(cache.isNull() && ::tagCache == nullptr);
+    QTest::keyClick(view, Qt::Key_Left);
+  }
+
+  void programExitsWithZeroWhenTheWindowIsClosed() {
+    QProcess program;
+    program.start(programPath("textferro"), exampleArguments());
+    QVERIFY(program.waitForStarted());
+    Display* display = XOpenDisplay(nullptr);
+    QVERIFY(display != nullptr);
+    Window window = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((window = viewableWindowTitled(display, "TextFerro")) != 0, 60000);
+    // A user's click comes after the program has started its event loop.
+    QTest::qWait(1000);
+    // Ask the window to close, as a window manager's close button does.
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    XCloseDisplay(display);
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+  }
 };
-
-void TestFerroInterface::initTestCase() {
-  initTulip();
-  initGlyphs();
-}
-
-// A controller that took over the tag cache deletes it; the next test needs one.
-void TestFerroInterface::cleanup() {
-  if (::tagCache == nullptr)
-    ::tagCache = new TagCache();
-}
-
-void TestFerroInterface::windowStartsWithItsFormLaidOut() {
-  QMainWindow window(nullptr, Qt::WindowFlags());
-  FerroInterface controller(&window);
-
-  QCOMPARE(window.objectName(), QString("FerroInterfaceData"));
-  QCOMPARE(window.windowTitle(), QString("TextFerro"));
-  QCOMPARE(window.size(), QSize(1440, 900));
-  QCOMPARE(window.findChild<tlp::GlMainWidget*>("ferroMapView"), controller.ferroMapView);
-  QCOMPARE(controller.splitter->orientation(), Qt::Horizontal);
-  QCOMPARE(controller.splitter->widget(0), static_cast<QWidget*>(controller.ferroMapView));
-
-  const QList<QAction*> menus = window.menuBar()->actions();
-  QCOMPARE(menus.size(), 1);
-  QCOMPARE(menus[0]->text(), QString("File"));
-  const QList<QAction*> entries = menus[0]->menu()->actions();
-  QCOMPARE(entries.size(), 1);
-  QCOMPARE(entries[0]->text(), QString("Order by Frequency"));
-  QVERIFY(entries[0]->isCheckable());
-  QVERIFY(!entries[0]->isChecked());
-
-  QCOMPARE(controller.tagCloudMatrix->count(), 0);
-  QVERIFY(controller.tagCloudHash.isEmpty());
-
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
-  const QList<int> halves = controller.splitter->sizes();
-  QVERIFY2(std::abs(halves[0] - halves[1]) <= 1,
-           qPrintable(QString("%1 / %2").arg(halves[0]).arg(halves[1])));
-  QVERIFY(halves[0] > 500);
-  // The controller itself draws nothing and must not cover the menu bar.
-  QVERIFY(!controller.isVisible());
-  const QRect file = window.menuBar()->actionGeometry(menus[0]);
-  QCOMPARE(window.childAt(window.menuBar()->mapTo(&window, file.center())),
-           static_cast<QWidget*>(window.menuBar()));
-}
-
-void TestFerroInterface::initInterfaceShowsThePublishedGraph() {
-  HandMap map;
-  publish(map.graph.get(), map.d);
-  nodeToFileId.clear();
-  nodeToFileId[map.a] = ".t1.c1";
-  tagCloudStub = "energy";
-  TagCache* processCache = ::tagCache;
-  processCache->setTopCount(3);
-
-  QMainWindow window(nullptr, Qt::WindowFlags());
-  FerroInterface controller(&window);
-  controller.initInterface();
-
-  tlp::GlGraphComposite* composite = shownComposite(controller.ferroMapView);
-  QVERIFY(composite != nullptr);
-  QCOMPARE(composite->getGraph(), map.graph.get());
-  const tlp::GlGraphRenderingParameters& parameters = composite->getRenderingParameters();
-  QVERIFY(!parameters.isViewArrow());
-  QVERIFY(parameters.isAntialiased());
-  QVERIFY(parameters.isViewNodeLabel());
-  QVERIFY(!parameters.isEdgeColorInterpolate());
-  QVERIFY(parameters.isEdgeSizeInterpolate());
-  QCOMPARE(parameters.getSelectionColor(), tlp::Color(255, 50, 50, 245));
-
-  QCOMPARE(controller.tagCache, processCache);
-  QCOMPARE(processCache->topCount(), 15);
-  // The window keeps its own copy of the file ids.
-  nodeToFileId.clear();
-  QCOMPARE(controller.nodeToFileId.at(map.a), QString(".t1.c1"));
-
-  QCOMPARE(controller.nodeToNumObjects.at(map.a), 1u);
-  QCOMPARE(controller.nodeToNumObjects.at(map.c), 3u);
-  QCOMPARE(controller.nodeToNumObjects.at(map.d), 0u);
-  QCOMPARE(controller.nodeToNumFeatures.at(map.d), 0u);
-}
-
-void TestFerroInterface::initInterfaceWithoutALoadedGraphShowsNothing() {
-  clusterFlowDiagram = nullptr;
-  QMainWindow window(nullptr, Qt::WindowFlags());
-  FerroInterface controller(&window);
-  controller.initInterface();
-  QVERIFY(shownComposite(controller.ferroMapView) == nullptr);
-  QVERIFY(controller.tagCache == nullptr);
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
-}
-
-void TestFerroInterface::openingAnotherGraphReplacesTheOldEntity() {
-  QMainWindow window(nullptr, Qt::WindowFlags());
-  FerroInterface controller(&window);
-  tlp::GlMainWidget* view = controller.ferroMapView;
-  HandMap first;
-  HandMap second;
-
-  tlp::DataSet empty;
-  controller.openGraphOnGlWidget(first.graph.get(), &empty, view);
-
-  tlp::GlGraphRenderingParameters arrows;
-  arrows.setViewArrow(true);
-  tlp::DataSet withDisplaying;
-  withDisplaying.set("displaying", arrows.getParameters());
-  const unsigned int listenersWhileShown = first.graph->countListeners();
-  controller.openGraphOnGlWidget(second.graph.get(), &withDisplaying, view);
-
-  tlp::GlLayer* layer = view->getScene()->getLayer("Main");
-  QCOMPARE(layer->getGlEntities().size(), std::size_t(1));
-  QCOMPARE(shownComposite(view)->getGraph(), second.graph.get());
-  QVERIFY(shownComposite(view)->getRenderingParameters().isViewArrow());
-  // The replaced entity and its input data are gone: they no longer listen to their graph.
-  QVERIFY(first.graph->countListeners() < listenersWhileShown);
-
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
-  view->draw(true);
-  QVERIFY(!view->createPicture(200, 100, true).isNull());
-}
-
-void TestFerroInterface::navigatorsMoveTheCamera() {
-  HandMap map;
-  publish(map.graph.get());
-  QMainWindow window(nullptr, Qt::WindowFlags());
-  FerroInterface controller(&window);
-  controller.initInterface();
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
-  tlp::GlMainWidget* view = controller.ferroMapView;
-  const tlp::Camera& camera = view->getScene()->getGraphCamera();
-
-  const double zoom = camera.getZoomFactor();
-  const QPoint middle = view->rect().center();
-  QWheelEvent wheel(middle, view->mapToGlobal(middle), QPoint(), QPoint(0, 120), Qt::NoButton,
-                    Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(view, &wheel);
-  QVERIFY(camera.getZoomFactor() != zoom);
-
-  const tlp::Coord centre = camera.getCenter();
-  QTest::keyClick(view, Qt::Key_Left);
-  QVERIFY(camera.getCenter() != centre);
-  // A double click, which the library uses to walk into grouped nodes, must
-  // be harmless on a map without any.
-  QTest::mouseDClick(view, Qt::LeftButton, Qt::NoModifier, middle);
-}
-
-void TestFerroInterface::pictureShowsStationFillsAndSelection() {
-  HandMap map;
-  map.graph->getProperty<tlp::BooleanProperty>("viewSelection")->setNodeValue(map.b, true);
-  publish(map.graph.get());
-  QMainWindow window(nullptr, Qt::WindowFlags());
-  FerroInterface controller(&window);
-  controller.initInterface();
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-  tlp::GlMainWidget* view = controller.ferroMapView;
-  const QImage picture = view->createPicture(view->width(), view->height(), false);
-  QCOMPARE(picture.size(), view->size());
-  auto centreOf = [&](tlp::node n, float dx = 0.0f) {
-    return projectedCentre(view, map.graph.get(), n, dx);
-  };
-  QCOMPARE(QColor(picture.pixel(centreOf(map.c))), QColor(255, 255, 255));
-  QCOMPARE(QColor(picture.pixel(centreOf(map.e))), QColor(255, 255, 255));
-  QCOMPARE(QColor(picture.pixel(centreOf(map.d))), QColor(180, 180, 180));
-
-  // The white disc is really there: its black outline lies on its rim, half
-  // the size of 0.75 away from the centre.
-  const QPoint centre = centreOf(map.c);
-  const int rim = centre.x() - centreOf(map.c, -0.375f).x();
-  QVERIFY(rim > 8);
-  int darkest = 255;
-  for (int x = centre.x() - rim * 5 / 4; x <= centre.x() - rim * 3 / 4; ++x)
-    darkest = std::min(darkest, qGray(picture.pixel(x, centre.y())));
-  QVERIFY2(darkest < 80, qPrintable(QString::number(darkest)));
-
-  // Selected stations are marked in the selection colour, the others are not.
-  auto redPixelsAround = [&](tlp::node n) {
-    const QPoint middle = centreOf(n);
-    int count = 0;
-    for (int y = middle.y() - rim; y <= middle.y() + rim; ++y)
-      for (int x = middle.x() - rim; x <= middle.x() + rim; ++x) {
-        const QColor colour(picture.pixel(x, y));
-        count += colour.red() > 200 && colour.green() < 120 && colour.blue() < 120 ? 1 : 0;
-      }
-    return count;
-  };
-  QVERIFY(redPixelsAround(map.b) > 0);
-  QCOMPARE(redPixelsAround(map.d), 0);
-}
-
-void TestFerroInterface::exampleMapOpensInTheView() {
-  tlp::Graph* example = loadExample();
-  QVERIFY(example != nullptr);
-  QMainWindow window(nullptr, Qt::WindowFlags());
-  FerroInterface controller(&window);
-  controller.initInterface();
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
-  QCOMPARE(shownComposite(controller.ferroMapView)->getGraph(), example);
-  QCOMPARE(controller.nodeToNumObjects.size(), std::size_t(example->numberOfNodes()));
-  // Station (cluster 1, time step 1) lists the 16 documents of line 1 of step1.obj.
-  QCOMPARE(controller.nodeToNumObjects.at(clusterTimeToNode.at(1).at(1)), 16u);
-
-  // The laid-out map as drawn: the solar line starts at a major station (white)
-  // and passes an ordinary one (grey) at time step 2.
-  tlp::GlMainWidget* view = controller.ferroMapView;
-  view->draw(true);
-  const QImage picture = view->createPicture(view->width(), view->height(), false);
-  const tlp::node major = clusterTimeToNode.at(1).at(1), ordinary = clusterTimeToNode.at(1).at(2);
-  QVERIFY(example->getProperty<tlp::BooleanProperty>("Is Major Station")->getNodeValue(major));
-  QVERIFY(!example->getProperty<tlp::BooleanProperty>("Is Major Station")->getNodeValue(ordinary));
-  QCOMPARE(QColor(picture.pixel(projectedCentre(view, example, major))), QColor(255, 255, 255));
-  QCOMPARE(QColor(picture.pixel(projectedCentre(view, example, ordinary))), QColor(180, 180, 180));
-}
-
-void TestFerroInterface::destructionFreesTheTagCache() {
-  HandMap map;
-  publish(map.graph.get());
-  auto* window = new QMainWindow(nullptr, Qt::WindowFlags());
-  auto* controller = new FerroInterface(window);
-  controller->initInterface();
-  QPointer<TagCache> cache = ::tagCache;
-  delete controller;
-  QVERIFY(cache.isNull());
-  QVERIFY(::tagCache == nullptr);
-  // The view outlives the controller and keeps working without its navigators.
-  window->show();
-  QVERIFY(QTest::qWaitForWindowExposed(window));
-  QTest::keyClick(window->findChild<tlp::GlMainWidget*>("ferroMapView"), Qt::Key_Left);
-  delete window;
-}
-
-void TestFerroInterface::programExitsWithZeroWhenTheWindowIsClosed() {
-  QProcess program;
-  program.start(programPath("textferro"), exampleArguments());
-  QVERIFY(program.waitForStarted());
-  Display* display = XOpenDisplay(nullptr);
-  QVERIFY(display != nullptr);
-  Window window = 0;
-  QTRY_VERIFY_WITH_TIMEOUT((window = viewableWindowTitled(display, "TextFerro")) != 0, 60000);
-  // A user's click comes after the program has started its event loop.
-  QTest::qWait(1000);
-  requestClose(display, window);
-  XCloseDisplay(display);
-  QVERIFY(program.waitForFinished(60000));
-  QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-  QCOMPARE(program.exitCode(), 0);
-}
 
 // As in the program: the graph library keeps GL objects of the first view in
 // process-wide tables, so every view must share GL objects with it.
