@@ -2,6 +2,7 @@
 
 #include "detail/DynamicGraphSmallMultiples.h"
 #include "interaction/ClusterFlowInteractor.h"
+#include "interaction/GraphViewTools.h"
 #include "tagcloud/tagcache.h"
 #include "tagcloud/tagcloud.h"
 
@@ -189,26 +190,7 @@ void FerroInterface::handleOrderByFrequencyChecked(bool value) {
 
 void FerroInterface::openGraphOnGlWidget(tlp::Graph* graph, tlp::DataSet* dataSet,
                                          tlp::GlMainWidget* view) {
-  tlp::GlScene* scene = view->getScene();
-  tlp::GlLayer* layer = scene->getLayer("Main");
-  if (layer == nullptr)
-    layer = scene->createLayer("Main");
-
-  auto* oldComposite = dynamic_cast<tlp::GlGraphComposite*>(layer->findGlEntity("graph"));
-  auto* composite = new tlp::GlGraphComposite(graph, scene);
-  if (oldComposite != nullptr)
-    layer->deleteGlEntity(oldComposite);
-
-  tlp::DataSet displaying;
-  if (dataSet != nullptr && dataSet->get("displaying", displaying)) {
-    tlp::GlGraphRenderingParameters parameters = composite->getRenderingParameters();
-    parameters.setParameters(displaying);
-    composite->setRenderingParameters(parameters);
-  }
-
-  // The layer tells the scene, which then draws and picks this graph.
-  layer->addGlEntity(composite, "graph");
-  deleteCompositeInfo(oldComposite);
+  deleteCompositeInfo(showGraphInView(view, graph, dataSet));
   view->setUpdatesEnabled(true);
 }
 
@@ -219,15 +201,5 @@ void FerroInterface::deleteCompositeInfo(tlp::GlGraphComposite* oldComposite) {
 }
 
 void setGraphView(tlp::GlMainWidget* view, tlp::Graph*) {
-  tlp::GlGraphComposite* composite = view->getScene()->getGlGraphComposite();
-  if (composite == nullptr)
-    return;
-  tlp::GlGraphRenderingParameters parameters = composite->getRenderingParameters();
-  parameters.setEdgeColorInterpolate(false);
-  parameters.setEdgeSizeInterpolate(true);
-  parameters.setViewArrow(false);
-  parameters.setAntialiasing(true);
-  parameters.setViewNodeLabel(true);
-  composite->setRenderingParameters(parameters);
-  view->getScene()->centerScene();
+  applyMapRenderingSettings(view);
 }

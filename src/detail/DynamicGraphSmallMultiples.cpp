@@ -1,5 +1,6 @@
 #include "detail/DynamicGraphSmallMultiples.h"
 
+#include "interaction/GraphViewTools.h"
 #include "tagcloud/tagcache.h"
 #include "tagcloud/tagcloud.h"
 
@@ -108,27 +109,7 @@ void DynamicGraphSmallMultiples::initialize(tlp::Graph* newSplitMergeGraph, int 
 
 void DynamicGraphSmallMultiples::openGraphOnGlWidget(tlp::Graph* graph, tlp::DataSet* dataSet,
                                                      tlp::GlMainWidget* glWidget) {
-  tlp::GlScene* scene = glWidget->getScene();
-  tlp::GlLayer* layer = scene->getLayer("Main");
-  if (layer == nullptr) {
-    layer = new tlp::GlLayer("Main");
-    scene->addExistingLayer(layer);
-  }
-  auto* previous = dynamic_cast<tlp::GlGraphComposite*>(layer->findGlEntity("graph"));
-  auto* composite = new tlp::GlGraphComposite(graph);
-  if (previous != nullptr)
-    layer->deleteGlEntity("graph");
-
-  tlp::DataSet displaying;
-  if (dataSet != nullptr && dataSet->get("displaying", displaying)) {
-    tlp::GlGraphRenderingParameters parameters = composite->getRenderingParameters();
-    parameters.setParameters(displaying);
-    composite->setRenderingParameters(parameters);
-  }
-  // Adding the composite makes it the scene's graph composite and graph layer.
-  layer->addGlEntity(composite, "graph");
-  scene->getCalculator()->setInputData(composite->getInputData());
-  deleteCompositeInfo(previous);
+  deleteCompositeInfo(showGraphInView(glWidget, graph, dataSet));
 }
 
 void DynamicGraphSmallMultiples::deleteCompositeInfo(tlp::GlGraphComposite* oldGlGraphComposite) {
@@ -149,17 +130,7 @@ void DynamicGraphSmallMultiples::releaseGraphComposite() {
 }
 
 void setLocalGraphView(tlp::GlMainWidget* glGraph, tlp::Graph*) {
-  tlp::GlGraphComposite* composite = glGraph->getScene()->getGlGraphComposite();
-  if (composite == nullptr)
-    return;
-  tlp::GlGraphRenderingParameters parameters = composite->getRenderingParameters();
-  parameters.setEdgeColorInterpolate(false);
-  parameters.setEdgeSizeInterpolate(true);
-  parameters.setViewArrow(false);
-  parameters.setAntialiasing(true);
-  parameters.setViewNodeLabel(true);
-  composite->setRenderingParameters(parameters);
-  glGraph->getScene()->centerScene();
+  applyMapRenderingSettings(glGraph);
 }
 
 std::string createLabel(int t, unsigned int obj, unsigned int feat) {
