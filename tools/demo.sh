@@ -4,8 +4,8 @@
 # window as a PNG, prints the PNG's path and exits 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
-tools/build.sh
+tools/install-deps.sh >&2
+tools/build.sh >&2
 example=examples/energy
 args=("$example/timeline.txt" "$example/clusters/step" obj feat "$example/tags" energy tags)
 if [ -n "${DISPLAY:-}" ]; then
