@@ -3,11 +3,15 @@
 #include "clusterflow/TimelineReader.h"
 #include "tagcloud/tagcache.h"
 
+#include <tulip/DataSet.h>
 #include <tulip/Graph.h>
+#include <tulip/TlpTools.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <memory>
 #include <unistd.h>
 
 ClusterTimeToNode clusterTimeToNode(10);
@@ -64,18 +68,43 @@ void runGraphPipeline(tlp::Graph* graph) {
   subwayLayout(graph);
 }
 
+// The graph library's exporter ends every line with std::endl. A file buffer that
+// writes on every flush makes that one system call per line; this one writes whole
+// blocks, and the rest when it is closed.
+class BlockWritingFileBuf : public std::filebuf {
+protected:
+  int sync() override { return 0; }
+};
+
+// Writes the graph in the graph library's text format, compressed if asked, and
+// records `recordedName` as the graph's file, as tlp::saveGraph would for it.
+bool writeGraph(tlp::Graph* graph, const std::string& file, bool compressed,
+                const std::string& recordedName) {
+  tlp::DataSet parameters;
+  parameters.set("file", recordedName);
+  if (compressed) {
+    std::unique_ptr<std::ostream> out(tlp::getOgzstream(file));
+    return tlp::exportGraph(graph, *out, "TLP Export", parameters) && out->good();
+  }
+  BlockWritingFileBuf buffer;
+  std::vector<char> block(1 << 20);
+  buffer.pubsetbuf(block.data(), static_cast<std::streamsize>(block.size()));
+  if (buffer.open(file, std::ios::out | std::ios::trunc) == nullptr)
+    return false;
+  std::ostream out(&buffer);
+  const bool written = tlp::exportGraph(graph, out, "TLP Export", parameters) && out.good();
+  return buffer.close() != nullptr && written;
+}
+
 // Writes the graph beside `path` first and renames it into place only once it is
 // complete, so that a failed save never destroys an earlier file.
 bool saveGraphSafely(tlp::Graph* graph, const std::string& path) {
   namespace fs = std::filesystem;
   const fs::path target(path);
-  // Keep the suffix: the graph library picks compression by the file name.
-  const std::string suffix = path.size() > 3 && path.compare(path.size() - 3, 3, ".gz") == 0
-                                 ? ".tlp.gz"
-                                 : ".tlp";
+  const bool compressed = path.size() > 3 && path.compare(path.size() - 3, 3, ".gz") == 0;
   const fs::path temporary = target.parent_path() / ("." + target.filename().string() + ".part-" +
-                                                     std::to_string(::getpid()) + suffix);
-  if (!tlp::saveGraph(graph, temporary.string())) {
+                                                     std::to_string(::getpid()));
+  if (!writeGraph(graph, temporary.string(), compressed, path)) {
     std::error_code ignored;
     fs::remove(temporary, ignored);
     return false;

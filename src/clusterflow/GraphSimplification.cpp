@@ -1,4 +1,5 @@
 #include "clusterflow/GenClusterMap.h"
+#include "clusterflow/PropertiesSetAside.h"
 
 #include <tulip/BooleanProperty.h>
 #include <tulip/ColorProperty.h>
@@ -6,20 +7,14 @@
 #include <tulip/SimpleTest.h>
 
 namespace {
+
 const tlp::Color kVanishColour(180, 180, 180, 70);
-}
 
-void deleteMultiEdges(tlp::Graph* splitMergeGraph) {
-  std::vector<tlp::edge> multipleEdges;
-  // Edges always lead to a later time step, so directed parallel edges are all
-  // the parallel edges there are.
-  tlp::SimpleTest::simpleTest(splitMergeGraph, &multipleEdges, nullptr, true);
-  for (tlp::edge e : multipleEdges)
-    splitMergeGraph->delEdge(e);
-}
-
-void deletePathAndRecon(tlp::Graph* splitMergeGraph, tlp::node dummyNode) {
-  tlp::BooleanProperty* isDummy = splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
+// Removes the dummy chain through dummyNode and joins the cluster nodes at its two
+// ends, if both exist, by a vanish edge. Writes the vanish colours through
+// `properties`, which may hold them aside.
+void deleteChain(tlp::Graph* splitMergeGraph, tlp::node dummyNode,
+                 const tlp::BooleanProperty* isDummy, PropertiesSetAside* properties) {
   tlp::node source = dummyNode;
   tlp::node target = dummyNode;
   std::vector<tlp::node> deletion{dummyNode};
@@ -48,18 +43,43 @@ void deletePathAndRecon(tlp::Graph* splitMergeGraph, tlp::node dummyNode) {
 
   if (source.isValid() && target.isValid()) {
     const tlp::edge vanish = splitMergeGraph->addEdge(source, target);
-    splitMergeGraph->getProperty<tlp::ColorProperty>("viewColor")->setEdgeValue(vanish, kVanishColour);
-    splitMergeGraph->getProperty<tlp::ColorProperty>("viewBorderColor")
-        ->setEdgeValue(vanish, kVanishColour);
+    properties->resetEdge(vanish);
+    properties->get<tlp::ColorProperty>("viewColor")->setEdgeValue(vanish, kVanishColour);
+    properties->get<tlp::ColorProperty>("viewBorderColor")->setEdgeValue(vanish, kVanishColour);
   }
 }
 
+} // namespace
+
+void deleteMultiEdges(tlp::Graph* splitMergeGraph) {
+  std::vector<tlp::edge> multipleEdges;
+  // Edges always lead to a later time step, so directed parallel edges are all
+  // the parallel edges there are.
+  tlp::SimpleTest::simpleTest(splitMergeGraph, &multipleEdges, nullptr, true);
+  const PropertiesSetAside aside(splitMergeGraph, multipleEdges.size());
+  for (tlp::edge e : multipleEdges)
+    splitMergeGraph->delEdge(e);
+}
+
+void deletePathAndRecon(tlp::Graph* splitMergeGraph, tlp::node dummyNode) {
+  PropertiesSetAside none(splitMergeGraph, 0);
+  deleteChain(splitMergeGraph, dummyNode,
+              splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Dummy"), &none);
+}
+
 void deleteDummyAndReconnect(tlp::Graph* splitMergeGraph) {
-  tlp::BooleanProperty* isDummy = splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
   std::vector<tlp::node> dummies;
-  for (tlp::node n : isDummy->getNodesEqualTo(true, splitMergeGraph))
+  // Every dummy node goes, with its out-edges and the in-edges from cluster nodes.
+  std::size_t deletions = 0;
+  for (tlp::node n :
+       splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Dummy")->getNodesEqualTo(
+           true, splitMergeGraph)) {
     dummies.push_back(n);
+    deletions += 1 + splitMergeGraph->outdeg(n);
+  }
+  PropertiesSetAside aside(splitMergeGraph, deletions);
+  const auto* isDummy = aside.get<tlp::BooleanProperty>("Is Dummy");
   for (tlp::node n : dummies)
     if (splitMergeGraph->isElement(n))
-      deletePathAndRecon(splitMergeGraph, n);
+      deleteChain(splitMergeGraph, n, isDummy, &aside);
 }

@@ -25,7 +25,6 @@ std::vector<tlp::Coord> metroBends(tlp::Coord source, tlp::Coord target) {
 }
 
 void subwayLayout(tlp::Graph* splitMergeGraph) {
-  tlp::LayoutProperty* viewLayout = splitMergeGraph->getLocalProperty<tlp::LayoutProperty>("viewLayout");
   // The graph library refuses to run a layout on an empty graph; an empty map needs none.
   if (splitMergeGraph->isEmpty())
     return;
@@ -42,10 +41,13 @@ void subwayLayout(tlp::Graph* splitMergeGraph) {
     return;
   }
 
+  auto* viewLayout = splitMergeGraph->getLocalProperty<tlp::LayoutProperty>("viewLayout");
   for (tlp::node n : splitMergeGraph->nodes())
     viewLayout->setNodeValue(n, layout.getNodeValue(n));
 
   deleteDummyAndReconnect(splitMergeGraph);
+  // The deletions renew the graph's property objects.
+  viewLayout = splitMergeGraph->getLocalProperty<tlp::LayoutProperty>("viewLayout");
 
   for (tlp::edge e : splitMergeGraph->edges()) {
     const auto& [source, target] = splitMergeGraph->ends(e);

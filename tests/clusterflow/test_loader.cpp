@@ -131,6 +131,21 @@ TEST(Export, EmptyTimelineGivesAnEmptyGraphAndFailuresKeepEarlierFiles) {
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), QByteArray("earlier work"));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+  // Plain and compressed maps read back alike, each naming its own file.
+  std::vector<std::unique_ptr<tlp::Graph>> maps;
+  for (const char* name : {"map.tlp", "map.tlp.gz"}) {
+    const std::string path = (dir.path() + "/" + name).toStdString();
+    ASSERT_EQ(runProgram("textferro-export", exampleArguments() << path.c_str()).exitCode, 0);
+    maps.emplace_back(tlp::loadGraph(path));
+    ASSERT_TRUE(maps.back());
+    std::string recorded;
+    maps.back()->getAttribute("file", recorded);
+    EXPECT_EQ(recorded, path);
+  }
+  EXPECT_GT(maps[0]->numberOfNodes(), 0u);
+  EXPECT_EQ(maps[1]->numberOfNodes(), maps[0]->numberOfNodes());
+  EXPECT_EQ(maps[1]->numberOfEdges(), maps[0]->numberOfEdges());
 }
 
 // The heaviest tag of every tag file of the example, read without the tag classes.
