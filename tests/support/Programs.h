@@ -19,6 +19,14 @@ struct ProgramResult {
   std::string err;
 };
 
+inline const QString exampleDir = QString(TEXTFERRO_EXAMPLES) + "/energy";
+
+// The program's arguments for the bundled example, or for another timeline.
+inline QStringList exampleArguments(const QString& timeline = exampleDir + "/timeline.txt") {
+  return {timeline, exampleDir + "/clusters/step", "obj", "feat", exampleDir + "/tags", "energy",
+          "tags"};
+}
+
 inline QString programPath(const char* name) {
   for (const char* dir : {"/src/app/", "/tools/"}) {
     const QString path = QString(TEXTFERRO_BINARY_DIR) + dir + name;
