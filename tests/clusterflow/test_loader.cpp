@@ -64,9 +64,6 @@ TEST(CommandLine, WrongArgumentCountsPrintTheUsage) {
 }
 
 TEST(CommandLine, MissingBadAndHugeInputsAreNamedWithFileAndLine) {
-  const QString missing = exampleDir + "/no-such-timeline.txt";
-  expectFailure("textferro", exampleArguments(missing),
-                "Could not open file " + missing.toStdString() + "\n");
   // Steps 1 to 5 need ten files; step 3's feature file is missing.
   DataSet data("s: 1=1,2=1,3=1,4=1,5=1\n", 5);
   std::remove(data.path("step3.feat").c_str());

@@ -43,18 +43,13 @@ struct MetroGraph {
       graph->addEdge(station.at(edge.substr(0, edge.find('>'))),
                      station.at(edge.substr(edge.find('>') + 1)));
   }
-  // s0>s1>...: a line of `length` stations.
-  explicit MetroGraph(int length) : MetroGraph(line(length, ""), line(length, ">")) {}
-  static std::string line(int length, const std::string& joint) {
-    std::string text = joint.empty() ? "s0" : "";
-    for (int i = 1; i < length; ++i)
-      text += " " + (joint.empty() ? "" : "s" + std::to_string(i - 1) + joint) + "s" + std::to_string(i);
-    return text;
-  }
   ~MetroGraph() { delete graph; }
 
   std::string name(tlp::node n) const {
     return graph->getProperty<tlp::StringProperty>("viewLabel")->getNodeValue(n);
+  }
+  tlp::edge edge(const char* from, const char* to) {
+    return graph->existEdge(station.at(from), station.at(to));
   }
   void open(DynamicGraphSmallMultiples& details, int colour = 2) {
     details.initialize(graph, colour, "news", nullptr, nullptr, &fileIds, &documents, &terms);
@@ -115,7 +110,7 @@ private slots:
       metro.open(details);
       QStringList walked{metro.pathOf(details)};
       for (char key : keys) {
-        press(details, std::string(1, key));
+        press(details, {key});
         walked << metro.pathOf(details);
       }
       QCOMPARE(walked, paths);
@@ -127,14 +122,13 @@ private slots:
     MetroGraph metro("R B D E C", "R>B B>D B>E E>C");
     auto* colourId = metro.graph->getProperty<tlp::IntegerProperty>("Colour ID");
     colourId->setNodeValue(metro.station["C"], -1);
-    colourId->setEdgeValue(metro.graph->existEdge(metro.station["E"], metro.station["C"]), 2);
-    colourId->setEdgeValue(metro.graph->existEdge(metro.station["R"], metro.station["B"]), 5);
+    colourId->setEdgeValue(metro.edge("E", "C"), 2);
+    colourId->setEdgeValue(metro.edge("R", "B"), 5);
     auto* mainSelection = metro.graph->getProperty<tlp::BooleanProperty>("viewSelection");
     mainSelection->setNodeValue(metro.station["E"], true);
     Details details;
     metro.open(details);
-    QCOMPARE(details.indexSubGraph->numberOfNodes(), 4u);
-    QCOMPARE(details.indexSubGraph->numberOfEdges(), 3u);
+    QVERIFY(details.indexSubGraph->numberOfNodes() == 4 && details.indexSubGraph->numberOfEdges() == 3);
     auto* selection =
         details.indexSubGraph->getLocalProperty<tlp::BooleanProperty>("viewSelection");
     auto selected = [&] {
@@ -164,12 +158,15 @@ private slots:
     const std::tuple<int, std::string, std::vector<int>> cases[] = {
         {13, "RRRLLLRDEP", {0, 6, 12, 12, 6, 0, 0, 6, 0, 0, 0}}, {6, "RL", {0, 0, 0}}};
     for (const auto& [length, keys, pages] : cases) {
-      MetroGraph metro(length);
+      std::string names = "s0", edges;
+      for (int i = 1; i < length; ++i)
+        names += " s" + std::to_string(i), edges += " s" + std::to_string(i - 1) + ">s" + std::to_string(i);
+      MetroGraph metro(names, edges);
       Details details;
       metro.open(details);
       for (std::size_t step = 0; step < pages.size(); ++step) {
         if (step > 0)
-          press(details, keys.substr(step - 1, 1));
+          press(details, {keys[step - 1]});
         QStringList expected;
         for (int p = pages[step]; p < std::min(pages[step] + 6, length); ++p)
           expected << QString::fromStdString(createLabel(p, 0, 0));
@@ -211,8 +208,7 @@ private slots:
     QVERIFY(QTest::qWaitForWindowExposed(&details));
     // The view shows the colour's subgraph with its own selection.
     tlp::GlGraphComposite* composite = details.localPathView->getScene()->getGlGraphComposite();
-    QVERIFY(composite != nullptr);
-    QCOMPARE(composite->getGraph(), details.indexSubGraph);
+    QVERIFY(composite != nullptr && composite->getGraph() == details.indexSubGraph);
     QCOMPARE(composite->getInputData()->getElementSelected(),
              details.indexSubGraph->getLocalProperty<tlp::BooleanProperty>("viewSelection"));
     // Keys typed into the view reach the window; the redrawn view shows more than

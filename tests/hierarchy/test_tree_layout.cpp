@@ -75,18 +75,16 @@ TEST(TreeLayout, DefaultsTurnTheDrawingAndTinyGraphsAreHandled) {
   EXPECT_TRUE(TreeReingoldAndTilfordExtended(&context).run());
 }
 
-TEST(TreeLayout, TallLevelsWidenTheLayerSpacing) {
-  Tree tree({0, 1});
-  tree.sizes->setNodeValue(tree.n[0], tlp::Size(10, 100, 1));
-  tree.sizes->setNodeValue(tree.n[1], tlp::Size(10, 100, 1));
+TEST(TreeLayout, TallLevelsWidenTheSpacingAndLongEdgesReserveTheLevelsTheyCross) {
+  Tree tall({0, 1});
+  tall.sizes->setNodeValue(tall.n[0], tlp::Size(10, 100, 1));
+  tall.sizes->setNodeValue(tall.n[1], tlp::Size(10, 100, 1));
   tlp::DataSet dataSet = vertical();
-  ASSERT_TRUE(tree.layOut(&dataSet));
+  ASSERT_TRUE(tall.layOut(&dataSet));
   // 18 + 100 > 64 widens to 164; then 18 + 55 < 164 leaves it.
-  EXPECT_FLOAT_EQ(tree.at(1).getY(), -164);
-  EXPECT_FLOAT_EQ(tree.at(2).getY(), -328);
-}
+  EXPECT_FLOAT_EQ(tall.at(1).getY(), -164);
+  EXPECT_FLOAT_EQ(tall.at(2).getY(), -328);
 
-TEST(TreeLayout, LongEdgesSpanLevelsAndReserveTheCrossedOnes) {
   // root -> b -> c (c wide), then root -> a with length 3 beside them.
   Tree tree({0, 1, 0});
   tree.sizes->setNodeValue(tree.n[2], tlp::Size(100, 10, 1));
@@ -94,7 +92,7 @@ TEST(TreeLayout, LongEdgesSpanLevelsAndReserveTheCrossedOnes) {
   length.setAllEdgeValue(1);
   const tlp::edge toA = tree.graph->existEdge(tree.n[0], tree.n[3]);
   length.setEdgeValue(toA, 3);
-  tlp::DataSet dataSet = vertical(true);
+  dataSet = vertical(true);
   dataSet.set("edge length", &length);
   ASSERT_TRUE(tree.layOut(&dataSet));
   EXPECT_FLOAT_EQ(tree.at(3).getY(), -192);
@@ -104,19 +102,14 @@ TEST(TreeLayout, LongEdgesSpanLevelsAndReserveTheCrossedOnes) {
   EXPECT_FLOAT_EQ(tree.layout.getEdgeValue(toA)[0].getY(), -128);
 }
 
-// Per level below `top`: the leftmost and rightmost box side of its subtree, merged into e.
-void subtreeExtents(const Tree& tree, tlp::node top, std::map<int, std::pair<double, double>>& e) {
-  std::vector<std::pair<tlp::node, int>> stack{{top, 0}};
-  while (!stack.empty()) {
-    const auto [v, level] = stack.back();
-    stack.pop_back();
-    const auto found = e.find(level);
-    e[level] = found == e.end() ? std::make_pair(tree.side(v, -1), tree.side(v, 1))
-                                : std::make_pair(std::min(found->second.first, tree.side(v, -1)),
-                                                 std::max(found->second.second, tree.side(v, 1)));
-    for (tlp::node child : tree.graph->getOutNodes(v))
-      stack.emplace_back(child, level + 1);
-  }
+// Per level below v: the leftmost and rightmost box side of its subtree, merged into e.
+void subtreeExtents(const Tree& tree, tlp::node v, std::map<int, std::pair<double, double>>& e,
+                    int level = 0) {
+  auto found = e.try_emplace(level, tree.side(v, -1), tree.side(v, 1)).first;
+  found->second = {std::min(found->second.first, tree.side(v, -1)),
+                   std::max(found->second.second, tree.side(v, 1))};
+  for (tlp::node child : tree.graph->getOutNodes(v))
+    subtreeExtents(tree, child, e, level + 1);
 }
 
 // Every subtree keeps at least the node spacing from its elder siblings' subtrees

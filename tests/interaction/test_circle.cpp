@@ -1,6 +1,6 @@
 // The station glyph drawn into an off-screen OpenGL context: its registration
 // with the graph library, the shared display lists, the outline rule, the line
-// widths, textures and the GL state it leaves behind.
+// widths and the GL state it leaves behind.
 
 #include "clusterflow/TulipSetup.h"
 #include "interaction/GlDisplayListRegistry.h"
@@ -8,18 +8,15 @@
 #include "interaction/TulipGlyphDeclarations.h"
 #include "interaction/circle.h"
 
-#include <QDir>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <tulip/ColorProperty.h>
 #include <tulip/DoubleProperty.h>
 #include <tulip/GlGraphComposite.h>
 #include <tulip/GlGraphInputData.h>
-#include <tulip/GlTextureManager.h>
 #include <tulip/OpenGlIncludes.h>
 
 #include <functional>
@@ -167,30 +164,6 @@ private slots:
       if (borderWidth == 0)
         QCOMPARE(hasBlack(image), width != 7.0f);
     }
-  }
-
-  void texturesTheDiscByPlainConcatenationAndLeavesTexturingOff() {
-    QTemporaryDir dir;
-    QImage green(8, 8, QImage::Format_RGB32);
-    green.fill(QColor(0, 255, 0));
-    QVERIFY(green.save(dir.filePath("station.png")));
-    const std::string path = QDir(dir.path()).filePath("sta").toStdString();
-    QImage image = render([&]() {
-      Circle::drawGlyph(tlp::Color(255, 255, 255, 255), path, "tion.png", 1.0, black, 3.0f);
-    });
-    QCOMPARE(centre(image), QColor(0, 255, 0));
-    QVERIFY(!glIsEnabled(GL_TEXTURE_2D));
-    // Texturing left on by whatever drew before is switched off after the disc,
-    // so the next disc comes out plain; a missing file gives a plain disc too.
-    image = render([&]() {
-      glEnable(GL_TEXTURE_2D);
-      Circle::drawGlyph(grey, "", "", 1.0, black, 3.0f);
-      Circle::drawGlyph(grey, "/no/such/dir/", "station.png", 1.0, black, 3.0f);
-    });
-    QVERIFY(!glIsEnabled(GL_TEXTURE_2D));
-    QCOMPARE(centre(image), plainGrey);
-    QVERIFY(!tlp::GlTextureManager::existsTexture("/no/such/dir/station.png"));
-    QCOMPARE(centre(image), plainGrey);
   }
 };
 

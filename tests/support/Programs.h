@@ -21,10 +21,10 @@ struct ProgramResult {
 
 inline const QString exampleDir = QString(TEXTFERRO_EXAMPLES) + "/energy";
 
-// The program's arguments for the bundled example, or for another timeline.
-inline QStringList exampleArguments(const QString& timeline = exampleDir + "/timeline.txt") {
-  return {timeline, exampleDir + "/clusters/step", "obj", "feat", exampleDir + "/tags", "energy",
-          "tags"};
+// The program's arguments for the bundled example.
+inline QStringList exampleArguments() {
+  return {exampleDir + "/timeline.txt", exampleDir + "/clusters/step", "obj", "feat",
+          exampleDir + "/tags", "energy", "tags"};
 }
 
 inline QString programPath(const char* name) {
