@@ -51,7 +51,9 @@ Window viewableWindowTitled(Display* display, const char* title) {
   return found;
 }
 
-tlp::node station(int cluster, int time) { return clusterTimeToNode.at(cluster).at(time); }
+tlp::node station(int cluster, int time) {
+  return clusterTimeToNode.at(cluster).at(time);
+}
 
 // Every tag of the station's tag file.
 QSet<QString> tagsOf(tlp::node n) {
@@ -303,8 +305,14 @@ private slots:
     QTest::qWait(1000);
     // Ask the window to close, as a window manager's close button does.
     XEvent event = {};
-    event.xclient = {ClientMessage, 0, False, display, window,
-                     XInternAtom(display, "WM_PROTOCOLS", False), 32, {}};
+    event.xclient = {ClientMessage,
+                     0,
+                     False,
+                     display,
+                     window,
+                     XInternAtom(display, "WM_PROTOCOLS", False),
+                     32,
+                     {}};
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
     XSendEvent(display, window, False, NoEventMask, &event);
     XFlush(display);

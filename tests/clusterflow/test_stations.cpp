@@ -48,11 +48,11 @@ protected:
   // Styles the graph after giving every (cluster, time) of `features` one feature,
   // by default every cluster node of the series.
   void run(const SeriesList& series, std::vector<std::pair<int, int>> features = {}) {
+    if (features.empty())
+      for (const auto& items : series)
+        for (const auto& [time, cluster] : items)
+          features.emplace_back(cluster, time);
     build(series);
-    for (const auto& items : series)
-      for (const auto& [time, cluster] : items)
-        if (features.empty())
-          clusterTimeToIdListFeatures[cluster][time] = {"w"};
     for (const auto& [cluster, time] : features)
       clusterTimeToIdListFeatures[cluster][time] = {"w"};
     deleteMultiEdges(graph.get());
@@ -61,17 +61,24 @@ protected:
   }
   // Nodes, edges and dummy nodes.
   std::vector<unsigned> counts() {
-    return {graph->numberOfNodes(), graph->numberOfEdges(),
-            unsigned(tlp::iteratorVector(property<tlp::BooleanProperty>("Is Dummy")
-                                             ->getNodesEqualTo(true, graph.get()))
-                         .size())};
+    return {
+        graph->numberOfNodes(), graph->numberOfEdges(),
+        unsigned(tlp::iteratorVector(
+                     property<tlp::BooleanProperty>("Is Dummy")->getNodesEqualTo(true, graph.get()))
+                     .size())};
   }
 
   template <class P> P* property(const char* name) { return graph->getProperty<P>(name); }
   tlp::node at(int cluster, int time) { return clusterTimeToNode.at(cluster).at(time); }
-  std::string label(tlp::node n) { return property<tlp::StringProperty>("viewLabel")->getNodeValue(n); }
-  tlp::Color fill(tlp::node n) { return property<tlp::ColorProperty>("viewColor")->getNodeValue(n); }
-  tlp::Color fill(tlp::edge e) { return property<tlp::ColorProperty>("viewColor")->getEdgeValue(e); }
+  std::string label(tlp::node n) {
+    return property<tlp::StringProperty>("viewLabel")->getNodeValue(n);
+  }
+  tlp::Color fill(tlp::node n) {
+    return property<tlp::ColorProperty>("viewColor")->getNodeValue(n);
+  }
+  tlp::Color fill(tlp::edge e) {
+    return property<tlp::ColorProperty>("viewColor")->getEdgeValue(e);
+  }
   tlp::Color fill(tlp::node from, tlp::node to) { return fill(graph->existEdge(from, to, true)); }
   // Whether station (cluster, time) is major, and its label position.
   std::pair<bool, int> station(int cluster, int time) {
@@ -101,7 +108,9 @@ TEST_F(Stations, LineEndsAreMajorAndEveryStationIsLabelledByItsHeaviestTag) {
 }
 
 TEST_F(Stations, SplitsMergesAndTimeGapsAreMajor) {
-  run({{{1, 3}, {2, 4}, {3, 1}}, {{1, 3}, {2, 4}, {3, 2}}, {{1, 5}, {2, 6}, {3, 8}},
+  run({{{1, 3}, {2, 4}, {3, 1}},
+       {{1, 3}, {2, 4}, {3, 2}},
+       {{1, 5}, {2, 6}, {3, 8}},
        {{1, 7}, {2, 6}, {3, 8}}});
   EXPECT_EQ(station(4, 2), std::make_pair(true, 2)); // split: its label goes below
   EXPECT_EQ(station(6, 2), std::make_pair(true, 2)); // merge
@@ -114,7 +123,8 @@ TEST_F(Stations, SplitsMergesAndTimeGapsAreMajor) {
   // A line that starts late: its lead-in chain does not move the label.
   EXPECT_EQ(station(9, 3), std::make_pair(true, 1));
   unsigned dummies = 0;
-  for (tlp::node n : property<tlp::BooleanProperty>("Is Dummy")->getNodesEqualTo(true, graph.get())) {
+  for (tlp::node n :
+       property<tlp::BooleanProperty>("Is Dummy")->getNodesEqualTo(true, graph.get())) {
     ++dummies;
     EXPECT_EQ(fill(n), kInvisible);
     EXPECT_EQ(label(n), "");

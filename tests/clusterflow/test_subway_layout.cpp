@@ -35,7 +35,8 @@ void expectMetroMap(tlp::Graph* graph, const std::vector<timeline::Series>& seri
            graph->getProperty<tlp::SizeProperty>("viewSize")->getNodeValue(n).getW() / 2;
   };
   std::vector<tlp::node> nodes = graph->nodes();
-  std::sort(nodes.begin(), nodes.end(), [&](tlp::node a, tlp::node b) { return right(a) < right(b); });
+  std::sort(nodes.begin(), nodes.end(),
+            [&](tlp::node a, tlp::node b) { return right(a) < right(b); });
   std::map<tlp::node, int> column;
   for (unsigned i = 0; i < nodes.size(); ++i) {
     EXPECT_FALSE(graph->getProperty<tlp::BooleanProperty>("Is Dummy")->getNodeValue(nodes[i]));
@@ -72,7 +73,8 @@ void expectExportedMetroMap(const QString& data, const QString& name) {
   std::vector<timeline::Series> series;
   int maxTime = 0;
   std::string error;
-  EXPECT_TRUE(timeline::readTimeline((data + "/timeline.txt").toStdString(), series, maxTime, error));
+  EXPECT_TRUE(
+      timeline::readTimeline((data + "/timeline.txt").toStdString(), series, maxTime, error));
   expectMetroMap(graph.get(), series);
 }
 
@@ -99,13 +101,18 @@ TEST(SubwayLayout, TheExampleAndRandomTimelinesGiveMetroMaps) {
     const auto rate = [seed](int period, double step) {
       return QString::number(seed % period * step);
     };
-    const ProgramResult generated = runProgram(
-        "textferro-gendata",
-        {"--out", data, "--seed", QString::number(seed), "--steps", QString::number(1 + seed % 7),
-         "--clusters", QString::number(1 + seed % 5), "--series",
-         QString::number(seed % 11 == 0 ? 0 : 3 * seed % 29), "--gap-rate", rate(4, 0.15),
-         "--late-rate", rate(3, 0.3), "--end-rate", rate(5, 0.1), "--split-rate", rate(6, 0.15),
-         "--merge-rate", rate(4, 0.2), "--tags", "2"});
+    const QStringList options{"--out",        data,
+                              "--seed",       QString::number(seed),
+                              "--steps",      QString::number(1 + seed % 7),
+                              "--clusters",   QString::number(1 + seed % 5),
+                              "--series",     QString::number(seed % 11 == 0 ? 0 : 3 * seed % 29),
+                              "--gap-rate",   rate(4, 0.15),
+                              "--late-rate",  rate(3, 0.3),
+                              "--end-rate",   rate(5, 0.1),
+                              "--split-rate", rate(6, 0.15),
+                              "--merge-rate", rate(4, 0.2),
+                              "--tags",       "2"};
+    const ProgramResult generated = runProgram("textferro-gendata", options);
     ASSERT_EQ(generated.exitCode, 0) << generated.err;
     expectExportedMetroMap(data, "gen");
   }

@@ -3,10 +3,12 @@
 
 #include "clusterflow/TulipSetup.h"
 #include "detail/DynamicGraphSmallMultiples.h"
+#include "tagcloud/tagcache.h"
 #include "tagcloud/tagcloud.h"
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <tulip/BooleanProperty.h>
@@ -27,6 +29,7 @@ struct Details : DynamicGraphSmallMultiples {
   using DynamicGraphSmallMultiples::curPath;
   using DynamicGraphSmallMultiples::DynamicGraphSmallMultiples;
   using DynamicGraphSmallMultiples::indexSubGraph;
+  using DynamicGraphSmallMultiples::widgetSeries;
 };
 
 // A graph of stations named in `names` ("R A B") joined by `edges` ("R>A R>B"),
@@ -51,8 +54,8 @@ struct MetroGraph {
   tlp::edge edge(const char* from, const char* to) {
     return graph->existEdge(station.at(from), station.at(to));
   }
-  void open(DynamicGraphSmallMultiples& details, int colour = 2) {
-    details.initialize(graph, colour, "news", nullptr, nullptr, &fileIds, &documents, &terms);
+  void open(DynamicGraphSmallMultiples& details, int colour = 2, TagCache* cache = nullptr) {
+    details.initialize(graph, colour, "news", nullptr, cache, &fileIds, &documents, &terms);
   }
   // The current path as "R-A-C".
   QString pathOf(const Details& details) const {
@@ -98,11 +101,15 @@ private slots:
   // the first stay put; roots come in node order.
   void pathsFollowDepthFirstOrder() {
     const std::tuple<std::string, std::string, std::string, QStringList> cases[] = {
-        {"R A B C D E F", "R>A R>B A>C B>D B>E B>F", "UDDDDDUUUU",
+        {"R A B C D E F",
+         "R>A R>B A>C B>D B>E B>F",
+         "UDDDDDUUUU",
          {"R-A-C", "R-A-C", "R-B-D", "R-B-E", "R-B-F", "R-B-F", "R-B-F", "R-B-E", "R-B-D", "R-A-C",
           "R-A-C"}},
         {"R2 Y Z R1 X", "R1>X R2>Y R2>Z", "DD", {"R2-Y", "R2-Z", "R1-X"}},
-        {"A A1 A2 S B B1 B2", "A>A1 A>A2 B>B1 B>B2", "DDDUU",
+        {"A A1 A2 S B B1 B2",
+         "A>A1 A>A2 B>B1 B>B2",
+         "DDDUU",
          {"A-A1", "A-A2", "S", "B-B1", "S", "A-A2"}}};
     for (const auto& [names, edges, keys, paths] : cases) {
       MetroGraph metro(names, edges);
@@ -128,7 +135,8 @@ private slots:
     mainSelection->setNodeValue(metro.station["E"], true);
     Details details;
     metro.open(details);
-    QVERIFY(details.indexSubGraph->numberOfNodes() == 4 && details.indexSubGraph->numberOfEdges() == 3);
+    QVERIFY(details.indexSubGraph->numberOfNodes() == 4 &&
+            details.indexSubGraph->numberOfEdges() == 3);
     auto* selection =
         details.indexSubGraph->getLocalProperty<tlp::BooleanProperty>("viewSelection");
     auto selected = [&] {
@@ -153,17 +161,28 @@ private slots:
 
   // Cells fill two rows of three, row by row. Each case lists the first station
   // shown after opening and after each key: a path change returns to the first
-  // page, other keys change nothing.
+  // page, other keys change nothing. The word order chosen holds on every page.
   void pagesOfSixStations() {
+    QTemporaryDir dir;
+    TagCache cache;
+    cache.setTagDirPath(dir.path());
     const std::tuple<int, std::string, std::vector<int>> cases[] = {
         {13, "RRRLLLRDEP", {0, 6, 12, 12, 6, 0, 0, 6, 0, 0, 0}}, {6, "RL", {0, 0, 0}}};
     for (const auto& [length, keys, pages] : cases) {
       std::string names = "s0", edges;
       for (int i = 1; i < length; ++i)
-        names += " s" + std::to_string(i), edges += " s" + std::to_string(i - 1) + ">s" + std::to_string(i);
+        names += " s" + std::to_string(i),
+            edges += " s" + std::to_string(i - 1) + ">s" + std::to_string(i);
       MetroGraph metro(names, edges);
+      for (const auto& [name, n] : metro.station) {
+        metro.fileIds[n] = QString::fromStdString(".t" + name);
+        QFile file(dir.filePath(QString::fromStdString("news.t" + name + ".tags")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("grid\t0.7\nwind\t0.9\n");
+      }
       Details details;
-      metro.open(details);
+      metro.open(details, 2, &cache);
+      details.setSortAlphabetic(false);
       for (std::size_t step = 0; step < pages.size(); ++step) {
         if (step > 0)
           press(details, {keys[step - 1]});
@@ -171,6 +190,8 @@ private slots:
         for (int p = pages[step]; p < std::min(pages[step] + 6, length); ++p)
           expected << QString::fromStdString(createLabel(p, 0, 0));
         QCOMPARE(captions(details), expected);
+        for (QTagCloud* cell : details.widgetSeries)
+          QCOMPARE(cell->pairs().value(0).first, QString("wind"));
       }
     }
   }

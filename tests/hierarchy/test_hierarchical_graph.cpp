@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <random>
 
@@ -30,8 +29,8 @@ std::unique_ptr<tlp::Graph> makeGraph(unsigned int count, const Edges& edges,
   for (const auto& [s, t] : edges)
     g->addEdge(n[s], n[t]);
   for (unsigned int i = 0; i < count; ++i)
-    g->getProperty<tlp::SizeProperty>("viewSize")->setNodeValue(
-        n[i], size ? size(i) : tlp::Size(1, 1, 1));
+    g->getProperty<tlp::SizeProperty>("viewSize")
+        ->setNodeValue(n[i], size ? size(i) : tlp::Size(1, 1, 1));
   return g;
 }
 
@@ -56,7 +55,7 @@ struct Phases {
   }
 };
 
-// Lays g out; an empty orientation passes no data set at all.
+// Lays g out in the given orientation.
 tlp::LayoutProperty* layOut(tlp::Graph* g, const std::string& orientation) {
   auto* result = g->getLocalProperty<tlp::LayoutProperty>("result");
   tlp::DataSet parameters;
@@ -64,9 +63,7 @@ tlp::LayoutProperty* layOut(tlp::Graph* g, const std::string& orientation) {
   choice.setCurrent(orientation);
   parameters.set("orientation", choice);
   std::string error;
-  EXPECT_TRUE(g->applyPropertyAlgorithm("Hierarchical Graph", result, error,
-                                        orientation.empty() ? nullptr : &parameters))
-      << error;
+  EXPECT_TRUE(g->applyPropertyAlgorithm("Hierarchical Graph", result, error, &parameters)) << error;
   return result;
 }
 
@@ -176,31 +173,12 @@ TEST(HierarchicalGraphLayout, EdgesBendNearTheLayersTheyCross) {
   EXPECT_EQ(ys(e[4]), (std::vector<float>{-192 - 64, -192 - 128}));
 }
 
-TEST(HierarchicalGraphLayout, HorizontalIsTheVerticalDrawingTurnedAndIsTheDefault) {
-  // Square nodes, so that the exchange of width and height changes nothing.
-  auto g = makeGraph(9, mixed, [](unsigned int) { return tlp::Size(2, 2, 1); });
-  tlp::LayoutProperty vertical(g.get());
-  vertical = *layOut(g.get(), "vertical");
-  tlp::LayoutProperty horizontal(g.get());
-  horizontal = *layOut(g.get(), "horizontal");
-  const tlp::LayoutProperty* byDefault = layOut(g.get(), "");
-  auto turned = [](const tlp::Coord& c) { return tlp::Coord(-c.getY(), -c.getX(), c.getZ()); };
-  for (tlp::node n : g->nodes()) {
-    EXPECT_EQ(horizontal.getNodeValue(n), turned(vertical.getNodeValue(n)));
-    EXPECT_EQ(byDefault->getNodeValue(n), horizontal.getNodeValue(n));
-  }
-  for (tlp::edge e : g->edges()) {
-    std::vector<tlp::Coord> v = vertical.getEdgeValue(e);
-    std::transform(v.begin(), v.end(), v.begin(), turned);
-    EXPECT_EQ(horizontal.getEdgeValue(e), v);
-  }
-}
-
 TEST(HierarchicalGraphLayout, TheGraphIsLeftExactlyAsItWas) {
   // The mixed graph, random multigraphs with loops, and small graphs at the edges:
   // one node, one loop, a two-cycle, parallel edges only.
   std::vector<std::unique_ptr<tlp::Graph>> graphs;
-  graphs.push_back(makeGraph(9, mixed, [](unsigned int i) { return tlp::Size(1.f + i, 2.f + 2 * i, 1); }));
+  graphs.push_back(
+      makeGraph(9, mixed, [](unsigned int i) { return tlp::Size(1.f + i, 2.f + 2 * i, 1); }));
   std::mt19937 random(1);
   for (int i = 0; i < 7; ++i) {
     Edges edges;

@@ -1,6 +1,11 @@
-// "Hierarchical Tree (R-T Extended)" run by name, as the layered layout runs it.
+// "Hierarchical Tree (R-T Extended)" run by name, as the layered layout runs it, and
+// the orientation adapters offered to layouts.
 
 #include "HierarchyTestTools.h"
+#include "hierarchy/DatasetTools.h"
+#include "hierarchy/OrientableLayout.h"
+#include "hierarchy/OrientableSizeProxy.h"
+#include "hierarchy/Orientation.h"
 #include "hierarchy/TreeReingoldAndTilfordExtended.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -194,6 +200,56 @@ TEST(TreeLayout, LeavesTheCallersGraphAsItWas) {
   progress.stop();
   EXPECT_FALSE(tree.layOut(nullptr, &progress));
   EXPECT_TRUE(snapshot(tree.graph.get()) == before);
+}
+
+// Each panel choice maps the oriented frame to the stored one, and reading and
+// writing back through any orientation leaves positions, bends and sizes as they were.
+TEST(Orientation, EachChoiceMapsTheOrientedFrameAndWritesBackUnchanged) {
+  Tree tree({0}, 3, 4);
+  const tlp::node n = tree.n[0];
+  const tlp::edge e = tree.graph->edges()[0];
+  tree.layout.setNodeValue(n, tlp::Coord(1.5f, -2, 3));
+  const std::vector<tlp::Coord> bends{tlp::Coord(1, 2, 3), tlp::Coord(-4, 5, 6)};
+  tree.layout.setEdgeValue(e, bends);
+  // The panel's index, its mask, and where the oriented (1, 2, 3) is stored.
+  const std::tuple<int, int, tlp::Coord> rows[] = {
+      {0, 0, {-1, -2, 3}}, {1, 2, {-1, 2, 3}}, {2, 8, {-2, -1, 3}}, {3, 9, {2, -1, 3}}};
+  for (const auto& [index, mask, stored] : rows) {
+    SCOPED_TRACE(mask);
+    std::unique_ptr<tlp::DataSet> dataSet(setOrientationParameters(index));
+    EXPECT_EQ(getMask(dataSet.get()), mask);
+    OrientableLayout oriented(&tree.layout, static_cast<orientationType>(mask));
+    EXPECT_EQ(tlp::Coord(oriented.createCoord(1, 2, 3)), stored);
+    oriented.setNodeValue(n, oriented.getNodeValue(n));
+    oriented.setEdgeValue(e, oriented.getEdgeValue(e));
+    EXPECT_EQ(tree.layout.getNodeValue(n), tlp::Coord(1.5f, -2, 3));
+    EXPECT_EQ(tree.layout.getEdgeValue(e), bends);
+    // Sizes exchange width and height on rotation only.
+    OrientableSizeProxy proxy(tree.sizes, static_cast<orientationType>(mask));
+    const bool turned = mask & ORI_ROTATION_XY;
+    float w, h, d;
+    proxy.getNodeValue(n).get(&w, &h, &d);
+    EXPECT_EQ(tlp::Size(w, h, d), tlp::Size(turned ? 4 : 3, turned ? 3 : 4, 1));
+    EXPECT_EQ(tlp::Size(proxy.createSize(w, h, d)), tlp::Size(3, 4, 1));
+  }
+}
+
+TEST(Orientation, MasksAreChosenByNameAndFromThePanel) {
+  tlp::DataSet dataSet;
+  dataSet.set("orientation", tlp::StringCollection(std::string("left to right;up to down;")));
+  EXPECT_EQ(getMask(&dataSet), ORI_ROTATION_XY | ORI_INVERSION_HORIZONTAL);
+  dataSet.set("orientation", tlp::StringCollection(std::string("sideways;")));
+  EXPECT_EQ(getMask(&dataSet), ORI_DEFAULT);
+  EXPECT_EQ(maskFromPanel(true, true), 9);
+  EXPECT_EQ(maskFromPanel(false, true), 2);
+}
+
+TEST(TreeContours, MergingAMissingContourAbortsInReleaseBuildsToo) {
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+  std::list<LR> runs{{-1, 1, 1}};
+  TreeReingoldAndTilfordExtended algorithm(nullptr);
+  EXPECT_DEATH(algorithm.mergeLRList(nullptr, &runs, 0), "L!=__null");
+  EXPECT_DEATH(algorithm.mergeLRList(&runs, nullptr, 0), "R!=__null");
 }
 
 } // namespace

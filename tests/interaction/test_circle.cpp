@@ -36,7 +36,9 @@ bool hasBlack(const QImage& image) {
   return false;
 }
 
-QColor centre(const QImage& image) { return image.pixel(imageSize / 2, imageSize / 2); }
+QColor centre(const QImage& image) {
+  return image.pixel(imageSize / 2, imageSize / 2);
+}
 
 float lineWidth() {
   GLfloat width = 0.0f;

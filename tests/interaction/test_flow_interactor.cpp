@@ -69,8 +69,8 @@ struct MapView : QObject {
   void press(float x, float y = 0, Qt::MouseButton button = Qt::MiddleButton,
              Qt::MouseButtons held = Qt::MiddleButton) {
     widget.makeCurrent();
-    const tlp::Coord p = widget.viewportToScreen(
-        widget.getScene()->getGraphCamera().worldTo2DViewport({x, y, 0}));
+    const tlp::Coord p =
+        widget.viewportToScreen(widget.getScene()->getGraphCamera().worldTo2DViewport({x, y, 0}));
     const QPoint at(qRound(p.x()), widget.height() - qRound(p.y()));
     QMouseEvent event(QEvent::MouseButtonPress, at, widget.mapToGlobal(at), button, held,
                       Qt::NoModifier);
@@ -208,10 +208,9 @@ private slots:
     colour({n[1]}, Qt::Key_1);
     colour({n[2]}, Qt::Key_4);
     colour({n[4], n[2], n[1], n[5]}, Qt::Key_0);
-    QCOMPARE(map.emissions, (Emissions{{0, {n[1], n[2], n[4], n[5]}},
-                                       {-1, {n[1]}},
-                                       {-4, {n[2]}},
-                                       {-5, {n[4], n[5]}}}));
+    QCOMPARE(
+        map.emissions,
+        (Emissions{{0, {n[1], n[2], n[4], n[5]}}, {-1, {n[1]}}, {-4, {n[2]}}, {-5, {n[4], n[5]}}}));
     // Nothing selected: the colour's members are announced again, nobody moved.
     colour({}, Qt::Key_0);
     QCOMPARE(map.emissions, (Emissions{{0, {n[1], n[2], n[4], n[5]}}}));

@@ -82,8 +82,8 @@ TEST(FlowWalk, MatchesTheRecursiveWalkOnAcyclicGraphs) {
       if (byEdge && edges < 2)
         continue;
       // Toggle twice from different places so that flows meet and get deselected.
-      for (unsigned id : {byEdge ? seed % edges : seed % 10,
-                          byEdge ? (seed * 7) % edges : seed % 7 + 3}) {
+      for (unsigned id :
+           {byEdge ? seed % edges : seed % 10, byEdge ? (seed * 7) % edges : seed % 7 + 3}) {
         if (byEdge) {
           const bool value = sel(expected.get())->getEdgeValue(tlp::edge(id));
           recursiveEdgeFlow(expected.get(), tlp::edge(id), value);

@@ -70,7 +70,8 @@ private slots:
     layout->setNodeValue(b, tlp::Coord(6, 12, 0));
     sizes->setNodeValue(hidden, tlp::Size(0, 0, 0));
     colours->setNodeValue(clear, tlp::Color(255, 255, 255, 0));
-    graph->getProperty<tlp::ColorProperty>("viewBorderColor")->setNodeValue(clear, {255, 255, 255, 0});
+    graph->getProperty<tlp::ColorProperty>("viewBorderColor")
+        ->setNodeValue(clear, {255, 255, 255, 0});
     graph->getProperty<tlp::StringProperty>("viewLabel")->setNodeValue(a, "solar");
     graph->getProperty<tlp::IntegerProperty>("viewLabelPosition")->setNodeValue(a, 2);
     const tlp::edge shown = graph->addEdge(a, b);

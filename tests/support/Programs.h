@@ -23,8 +23,14 @@ inline const QString exampleDir = QString(TEXTFERRO_EXAMPLES) + "/energy";
 
 // The program's arguments for the bundled example.
 inline QStringList exampleArguments() {
-  return {exampleDir + "/timeline.txt", exampleDir + "/clusters/step", "obj", "feat",
-          exampleDir + "/tags", "energy", "tags"};
+  const QString dir = exampleDir;
+  return {dir + "/timeline.txt",
+          dir + "/clusters/step",
+          "obj",
+          "feat",
+          dir + "/tags",
+          "energy",
+          "tags"};
 }
 
 inline QString programPath(const char* name) {
