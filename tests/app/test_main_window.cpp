@@ -287,7 +287,7 @@ private slots:
       play(10);
       const auto before = census();
       QCOMPARE(std::get<1>(before), subgraphsBefore + 1);
-      play(200);
+      play(50);
       QVERIFY(census() == before);
     }
     QCOMPARE(graph->numberOfSubGraphs(), subgraphsBefore);
