@@ -25,12 +25,16 @@ std::string parse(const std::string& line, Series& series) {
 
 } // namespace
 
+// A repeated identical item counts once.
 TEST(TimelineLine, LabelsBlanksRepeatsAndEmptyItemsAreAccepted) {
-  const std::pair<std::string, Series> cases[] = {
-      {"4: 3=2, 1=7, 2=5", {{1, 7}, {2, 5}, {3, 2}}}, {"1=3,,2=4,", {{1, 3}, {2, 4}}},
-      {",1=3", {{1, 3}}}, {" 1 = 3 ,2=4\r", {{1, 3}, {2, 4}}}, {"+2=+5", {{2, 5}}},
-      {"1=3,2=4,1=3", {{1, 3}, {2, 4}}}, // a repeated identical item counts once
-      {"100000=1", {{100000, 1}}}, {"", {}}, {"series 9:", {}}, {" , ,\t", {}}};
+  const std::pair<std::string, Series> cases[] = {{"4: 3=2, 1=7, 2=5", {{1, 7}, {2, 5}, {3, 2}}},
+                                                  {",1=3,,2=4,", {{1, 3}, {2, 4}}},
+                                                  {" 1 = 3 ,2=4\r", {{1, 3}, {2, 4}}},
+                                                  {"+2=+5", {{2, 5}}},
+                                                  {"1=3,2=4,1=3", {{1, 3}, {2, 4}}},
+                                                  {"100000=1", {{100000, 1}}},
+                                                  {"", {}},
+                                                  {"series 9:", {}}};
   for (const auto& [line, expected] : cases) {
     Series series;
     EXPECT_EQ(parse(line, series), "");
@@ -38,14 +42,17 @@ TEST(TimelineLine, LabelsBlanksRepeatsAndEmptyItemsAreAccepted) {
   }
 }
 
+// Only the first colon ends the label.
 TEST(TimelineLine, BadItemsAndValuesAreRejectedByName) {
   std::vector<std::pair<std::string, std::string>> cases{
-      {"a:b: 1=3", "\"b: 1=3\""}, // only the first colon ends the label
-      {"99999999999=1", "out of range"}, {"1=99999999999", "out of range"},
-      {"1=\x01\x80", "\\x01\\x80"}, {"0=3", "time step below 1"}, {"-4=3", "time step below 1"},
-      {"2=0", "cluster number below 1"}, {"2147483647=1", "limit of 100000"}, {"100001=1", "limit"},
+      {"a:b: 1=3", "\"b: 1=3\""},
+      {"99999999999=1", "out of range"},
+      {"1=\x01\x80", "\\x01\\x80"},
+      {"0=3", "time step below 1"},
+      {"2=0", "cluster number below 1"},
+      {"100001=1", "limit of 100000"},
       {"1=3,2=4,2=5", "time step 2 appears with two clusters (4 and 5)"}};
-  for (std::string bad : {"3=", "=4", "a=1", "1=2=3", "1=b", "3", "1.5=2", "0x1=2", "1 2=3"})
+  for (std::string bad : {"3=", "=4", "1=2=3", "1=b", "3", "1.5=2", "0x1=2", "1 2=3"})
     cases.emplace_back("s: " + bad, "\"" + bad + "\"");
   for (const auto& [line, expected] : cases) {
     Series series;
@@ -70,11 +77,11 @@ TEST(TimelineFile, SkipsLinesWithoutItemsAndNamesFileAndLineOfErrors) {
   const std::string bad = writeTemp("timeline_bad.txt", "a: 1=1\n\nb: 2=x\n");
   ASSERT_FALSE(timeline::readTimeline(bad, all, maxTime, error));
   EXPECT_EQ(error.rfind(bad + ", line 3: ", 0), 0u) << error;
-  ASSERT_FALSE(timeline::readTimeline(::testing::TempDir() + "none", all, maxTime, error));
-  EXPECT_EQ(error, "Could not open file " + ::testing::TempDir() + "none");
-  // A directory is not a timeline.
-  ASSERT_FALSE(timeline::readTimeline(::testing::TempDir(), all, maxTime, error));
-  EXPECT_EQ(error.rfind("Could not open file ", 0), 0u);
+  // Neither a missing file nor a directory is a timeline.
+  for (const std::string& path : {::testing::TempDir() + "none", ::testing::TempDir()}) {
+    ASSERT_FALSE(timeline::readTimeline(path, all, maxTime, error));
+    EXPECT_EQ(error, "Could not open file " + path);
+  }
 }
 
 TEST(LineReader, LinesMustBeShorterThanTheLimit) {
@@ -99,14 +106,12 @@ TEST(LineReader, LinesMustBeShorterThanTheLimit) {
 TEST(ClusterFile, EveryLineIsOneClusterAndEmptyItemsAreSkipped) {
   std::unordered_map<int, std::unordered_map<int, std::vector<std::string>>> ids;
   std::string error;
-  ASSERT_TRUE(timeline::readClusterFile(writeTemp("step3.feat", "x,y\n\na,b,,c\r\n,,\n"), 3, ids,
-                                        error))
+  ASSERT_TRUE(
+      timeline::readClusterFile(writeTemp("step3.feat", "x,y\n\na,b,,c\r\n,,\n"), 3, ids, error))
       << error;
   EXPECT_EQ(ids[1][3], (std::vector<std::string>{"x", "y"}));
   EXPECT_EQ(ids[3][3], (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_EQ(ids.size(), 2u);
-}
-
-TEST(DummyCount, CountsLeadInsAndGapsWithoutBuildingAnything) {
+  // Lead-ins and gaps are counted without building anything.
   EXPECT_EQ(timeline::countDummyNodes({{{2, 5}, {5, 1}}, {{1, 1}}, {{100000, 1}}}), 1 + 2 + 99999);
 }

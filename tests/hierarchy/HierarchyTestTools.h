@@ -8,37 +8,23 @@
 #include <tulip/Graph.h>
 #include <tulip/SizeProperty.h>
 
-#include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
-struct GraphSnapshot {
-  std::vector<tlp::node> nodes;
-  std::vector<tlp::edge> edges;
+inline auto snapshot(tlp::Graph* g) {
   std::vector<std::pair<tlp::node, tlp::node>> ends;
   std::vector<std::vector<tlp::edge>> stars;
-  std::vector<std::string> properties;
   std::vector<tlp::Size> sizes;
-  unsigned int subGraphs;
-
-  explicit GraphSnapshot(tlp::Graph* g)
-      : nodes(g->nodes()), edges(g->edges()), subGraphs(g->numberOfDescendantGraphs()) {
-    for (tlp::edge e : edges)
-      ends.push_back(g->ends(e));
-    for (tlp::node n : nodes)
-      stars.push_back(g->allEdges(n));
-    for (const std::string& name : g->getProperties())
-      properties.push_back(name);
+  for (tlp::edge e : g->edges())
+    ends.push_back(g->ends(e));
+  for (tlp::node n : g->nodes()) {
+    stars.push_back(g->allEdges(n));
     if (g->existProperty("viewSize"))
-      for (tlp::node n : nodes)
-        sizes.push_back(g->getProperty<tlp::SizeProperty>("viewSize")->getNodeValue(n));
+      sizes.push_back(g->getProperty<tlp::SizeProperty>("viewSize")->getNodeValue(n));
   }
-
-  bool operator==(const GraphSnapshot& o) const {
-    return std::tie(nodes, edges, ends, stars, properties, sizes, subGraphs) ==
-           std::tie(o.nodes, o.edges, o.ends, o.stars, o.properties, o.sizes, o.subGraphs);
-  }
-};
+  return std::make_tuple(g->nodes(), g->edges(), ends, stars,
+                         tlp::iteratorVector(g->getProperties()), sizes,
+                         g->numberOfDescendantGraphs());
+}
 
 #endif

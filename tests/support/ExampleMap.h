@@ -5,6 +5,7 @@
 // stations land on the screen of a map view.
 
 #include "clusterflow/GenClusterMap.h"
+#include "support/Programs.h"
 
 #include <tulip/Camera.h>
 #include <tulip/GlMainWidget.h>
@@ -14,19 +15,10 @@
 
 #include <QByteArray>
 #include <QPoint>
-#include <QString>
-#include <QStringList>
 #include <QVector>
 
 #include <cmath>
 #include <vector>
-
-inline const QString exampleDir = QString(TEXTFERRO_EXAMPLES) + "/energy";
-
-inline QStringList exampleArguments() {
-  return {exampleDir + "/timeline.txt", exampleDir + "/clusters/step", "obj", "feat",
-          exampleDir + "/tags", "energy", "tags"};
-}
 
 // Loads the bundled example as the program does; the published graph or null.
 inline tlp::Graph* loadExample() {

@@ -19,6 +19,20 @@ struct ProgramResult {
   std::string err;
 };
 
+inline const QString exampleDir = QString(TEXTFERRO_EXAMPLES) + "/energy";
+
+// The program's arguments for the bundled example.
+inline QStringList exampleArguments() {
+  const QString dir = exampleDir;
+  return {dir + "/timeline.txt",
+          dir + "/clusters/step",
+          "obj",
+          "feat",
+          dir + "/tags",
+          "energy",
+          "tags"};
+}
+
 inline QString programPath(const char* name) {
   for (const char* dir : {"/src/app/", "/tools/"}) {
     const QString path = QString(TEXTFERRO_BINARY_DIR) + dir + name;
