@@ -62,8 +62,6 @@ public slots:
 
 private:
   friend class TestFerroInterface;
-  friend class TestTagCloudMatrix;
-  friend class TestLongSession;
 
   void qtWidgetConnections();
   // Configures a new cloud for the colour index and enters it into tagCloudHash.
