@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <string>
+#include <unistd.h>
 
 struct ProgramResult {
   int exitCode = -1;
@@ -42,10 +43,10 @@ inline QString programPath(const char* name) {
   return QString(TEXTFERRO_BINARY_DIR) + "/" + name;
 }
 
-// Runs `program` with `arguments`. Windows use Qt's offscreen platform: the
-// failure paths must end before any window exists.
-inline ProgramResult runProgram(const char* program, const QStringList& arguments,
-                                int timeoutMs = 120000) {
+namespace programs_detail {
+
+inline ProgramResult run(const QString& executable, const QStringList& arguments,
+                         int timeoutMs) {
   QProcess process;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", "offscreen");
@@ -55,7 +56,7 @@ inline ProgramResult runProgram(const char* program, const QStringList& argument
   QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   environment.insert("XDG_RUNTIME_DIR", runtime);
   process.setProcessEnvironment(environment);
-  process.start(programPath(program), arguments);
+  process.start(executable, arguments);
   ProgramResult result;
   result.finished = process.waitForFinished(timeoutMs);
   if (!result.finished)
@@ -64,6 +65,30 @@ inline ProgramResult runProgram(const char* program, const QStringList& argument
   result.out = process.readAllStandardOutput().toStdString();
   result.err = process.readAllStandardError().toStdString();
   return result;
+}
+
+} // namespace programs_detail
+
+// Runs `program` with `arguments`. Windows use Qt's offscreen platform: the
+// failure paths must end before any window exists.
+inline ProgramResult runProgram(const char* program, const QStringList& arguments,
+                                int timeoutMs = 120000) {
+  return programs_detail::run(programPath(program), arguments, timeoutMs);
+}
+
+// Runs `program` bound by file modes even when the tests run as root, whose
+// capabilities would let it read files nobody may read. setpriv takes them out of
+// the bounding set, so the program cannot regain them; it stays root and so can
+// still reach the build and temporary directories it owns.
+inline ProgramResult runProgramWithOrdinaryFileAccess(const char* program,
+                                                      const QStringList& arguments) {
+  if (::geteuid() != 0)
+    return runProgram(program, arguments);
+  return programs_detail::run(
+      "setpriv",
+      QStringList{"--bounding-set=-dac_override,-dac_read_search", "--", programPath(program)} +
+          arguments,
+      120000);
 }
 
 #endif
