@@ -69,7 +69,8 @@ std::unique_ptr<tlp::Graph> chainsGraph(unsigned seed) {
 void addParallelEdges(tlp::Graph* graph, unsigned seed) {
   std::mt19937 random(seed);
   auto* label = graph->getProperty<tlp::StringProperty>("viewLabel");
-  for (tlp::edge e : graph->edges())
+  const std::vector<tlp::edge> edges = graph->edges();
+  for (tlp::edge e : edges)
     for (int copy = 0; copy < 5; ++copy) {
       const tlp::edge parallel = graph->addEdge(graph->source(e), graph->target(e));
       if (random() % 10 == 0)

@@ -98,9 +98,10 @@ TEST(TreeLayout, TallLevelsWidenTheSpacingAndLongEdgesReserveTheLevelsTheyCross)
   length.setAllEdgeValue(1);
   const tlp::edge toA = tree.graph->existEdge(tree.n[0], tree.n[3]);
   length.setEdgeValue(toA, 3);
-  dataSet = vertical(true);
-  dataSet.set("edge length", &length);
-  ASSERT_TRUE(tree.layOut(&dataSet));
+  // A fresh data set: the graph library's DataSet assignment leaks the entries it replaces.
+  tlp::DataSet longEdges = vertical(true);
+  longEdges.set("edge length", &length);
+  ASSERT_TRUE(tree.layOut(&longEdges));
   EXPECT_FLOAT_EQ(tree.at(3).getY(), -192);
   // The level of c is crossed by the edge to a: a keeps 18 from c's right side.
   EXPECT_FLOAT_EQ(tree.at(3).getX() - tree.at(2).getX(), 18 + 50 + 5);

@@ -158,7 +158,9 @@ private slots:
     for (const auto& [lod, borderWidth, width] : cases) {
       glLineWidth(7.0f);
       const QImage image =
-          render([&]() { Circle::drawGlyph(grey, "", "", borderWidth, black, lod); });
+          render([&, lod = lod, borderWidth = borderWidth]() {
+            Circle::drawGlyph(grey, "", "", borderWidth, black, lod);
+          });
       QCOMPARE(lineWidth(), width);
       QCOMPARE(glGetError(), GLenum(GL_NO_ERROR));
       // The grey disc is always there, the black outline only when asked for.
