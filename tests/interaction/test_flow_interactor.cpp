@@ -28,13 +28,17 @@ using Edges = std::vector<tlp::edge>;
 // The signals of the last colouring, in the order they came: colour index and stations.
 using Emissions = std::vector<std::pair<int, Nodes>>;
 
-// Unit stations along x joined by `links`, shown in a map view with a filter behind
-// the interactor that counts the presses reaching the navigators.
+// Unit stations at `at` (by default along x, 4 apart) joined by `links`, shown in a
+// map view with a filter behind the interactor that counts the presses reaching the
+// navigators.
 struct MapView : QObject {
-  MapView(int count, const std::vector<std::pair<int, int>>& links) : graph(tlp::newGraph()) {
-    graph->addNodes(count, n);
-    for (int i = 0; i < count; ++i)
-      graph->getProperty<tlp::LayoutProperty>("viewLayout")->setNodeValue(n[i], {4.f * i, 0, 0});
+  MapView(int count, const std::vector<std::pair<int, int>>& links)
+      : MapView(alongX(count), links) {}
+  MapView(const std::vector<tlp::Coord>& at, const std::vector<std::pair<int, int>>& links)
+      : graph(tlp::newGraph()) {
+    graph->addNodes(static_cast<unsigned>(at.size()), n);
+    for (std::size_t i = 0; i < at.size(); ++i)
+      graph->getProperty<tlp::LayoutProperty>("viewLayout")->setNodeValue(n[i], at[i]);
     graph->getProperty<tlp::SizeProperty>("viewSize")->setAllNodeValue(tlp::Size(1, 1, 1));
     for (const auto& [s, t] : links)
       e.push_back(graph->addEdge(n[s], n[t]));
@@ -99,6 +103,17 @@ struct MapView : QObject {
             tlp::iteratorVector(selection()->getEdgesEqualTo(true, graph.get()))};
   }
 
+  static std::vector<tlp::Coord> alongX(int count) {
+    std::vector<tlp::Coord> at;
+    for (int i = 0; i < count; ++i)
+      at.emplace_back(4.f * i, 0, 0);
+    return at;
+  }
+  void setDummies(const Nodes& dummies) {
+    for (tlp::node v : dummies)
+      graph->getLocalProperty<tlp::BooleanProperty>("Is Dummy")->setNodeValue(v, true);
+  }
+
   std::unique_ptr<tlp::Graph> graph;
   Nodes n;
   Edges e;
@@ -157,11 +172,45 @@ private slots:
     QVERIFY(map.emissions.empty());
   }
 
+  void deselectionClearsIncomingEdgesAndFlowsCrossDummyChains() {
+    // 0 -> 1 -> 2 -> 3 -> 4 -> 5 with 2 and 3 dummies, as before the chains go;
+    // 0 and its edge are selected already.
+    MapView map(6, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}});
+    const Nodes& n = map.n;
+    map.setDummies({n[2], n[3]});
+    map.select({n[0]}, {map.e[0]});
+    // Selection skips the dummies and every edge touching one, and walks on beyond.
+    map.press(4);
+    QCOMPARE(map.selected(),
+             std::make_pair(Nodes{n[0], n[1], n[4], n[5]}, Edges{map.e[0], map.e[4]}));
+    // Deselection also clears the incoming edge of the clicked station.
+    map.press(4);
+    QCOMPARE(map.selected(), std::make_pair(Nodes{n[0]}, Edges{}));
+    // A click on a dummy changes nothing there but walks on.
+    map.press(12);
+    QCOMPARE(map.selected(), std::make_pair(Nodes{n[0], n[4], n[5]}, Edges{map.e[4]}));
+  }
+
+  void aSecondFlowStopsWhereTheFirstAlreadyIs() {
+    // p -> q -> r -> w and s -> t -> r: the second flow meets the first at r.
+    MapView map({{0, 0, 0}, {4, 0, 0}, {8, 2, 0}, {12, 2, 0}, {0, 4, 0}, {4, 4, 0}},
+                {{0, 1}, {1, 2}, {2, 3}, {4, 5}, {5, 2}});
+    const Edges& e = map.e;
+    map.press(0, 0);
+    map.press(0, 4);
+    QCOMPARE(map.selected(), std::make_pair(map.n, e));
+    // An edge flow leaves alone an edge whose far end is already selected.
+    map.key(Qt::Key_Escape);
+    map.press(0, 0);
+    map.press(2, 4);
+    QCOMPARE(map.selected(), std::make_pair(map.n, Edges{e[0], e[1], e[2], e[3]}));
+  }
+
   void colouringPaintsTheSelectionAndCreatesColourIds() {
     // 0 -> 1 (major) -> 3 -> 4 and 2 a dummy; 5 alone.
     MapView map(6, {{0, 1}, {1, 3}, {3, 4}});
     const Nodes& n = map.n;
-    map.graph->getLocalProperty<tlp::BooleanProperty>("Is Dummy")->setNodeValue(n[2], true);
+    map.setDummies({n[2]});
     map.graph->getLocalProperty<tlp::BooleanProperty>("Is Major Station")->setNodeValue(n[1], true);
     auto* fill = map.graph->getProperty<tlp::ColorProperty>("viewColor");
     auto* border = map.graph->getProperty<tlp::ColorProperty>("viewBorderColor");
