@@ -254,6 +254,9 @@ private slots:
     colour({n[3], n[0], n[4]}, Qt::Key_5);
     QCOMPARE(map.emissions, (Emissions{{5, {n[0], n[3], n[4], n[5]}}, {-2, {n[0], n[3]}}}));
     QCOMPARE(map.colour, idToColour[5]);
+    // The same colour again counts as leaving it.
+    colour({n[4]}, Qt::Key_5);
+    QCOMPARE(map.emissions, (Emissions{{5, {n[0], n[3], n[4], n[5]}}, {-5, {n[4]}}}));
     colour({n[1]}, Qt::Key_1);
     colour({n[2]}, Qt::Key_4);
     colour({n[4], n[2], n[1], n[5]}, Qt::Key_0);
