@@ -84,6 +84,9 @@ TEST(SubwayLayout, BendsFollowTheThirdsAndSixthsRuleAndEmptyGraphsNeedNoLayout) 
   using C = tlp::Coord;
   EXPECT_EQ(metroBends(C(0, 0, 0), C(6, 12, 0)), (std::vector<C>{C(2, 2, 0), C(4, 10, 0)}));
   EXPECT_EQ(metroBends(C(0, 0, 4), C(6, -12, 7)), (std::vector<C>{C(2, -2, 0), C(4, -10, 0)}));
+  // A level edge and an upright one keep their bends on their line.
+  EXPECT_EQ(metroBends(C(0, 3, 0), C(6, 3, 0)), (std::vector<C>{C(2, 3, 0), C(4, 3, 0)}));
+  EXPECT_EQ(metroBends(C(1, 0, 0), C(1, 12, 0)), (std::vector<C>{C(1, 2, 0), C(1, 10, 0)}));
   std::unique_ptr<tlp::Graph> empty(tlp::newGraph());
   testing::internal::CaptureStderr();
   subwayLayout(empty.get());

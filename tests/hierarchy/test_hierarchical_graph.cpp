@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <memory>
 #include <random>
 
@@ -171,6 +173,26 @@ TEST(HierarchicalGraphLayout, EdgesBendNearTheLayersTheyCross) {
   EXPECT_EQ(ys(e[0]), (std::vector<float>{-off, -64 + off}));
   EXPECT_EQ(ys(e[3]), (std::vector<float>{-off, -64 + off, -64 - off, -128 + off}));
   EXPECT_EQ(ys(e[4]), (std::vector<float>{-192 - 64, -192 - 128}));
+}
+
+TEST(HierarchicalGraphLayout, HorizontalIsTheVerticalDrawingTurnedAndIsTheDefault) {
+  // Square nodes, so that exchanging width and height changes nothing.
+  auto g = makeGraph(9, mixed, [](unsigned int) { return tlp::Size(2, 2, 1); });
+  tlp::LayoutProperty vertical(g.get());
+  vertical = *layOut(g.get(), "vertical");
+  tlp::LayoutProperty horizontal(g.get());
+  horizontal = *layOut(g.get(), "horizontal");
+  auto turned = [](const tlp::Coord& c) { return tlp::Coord(-c.getY(), -c.getX(), c.getZ()); };
+  for (tlp::node n : g->nodes())
+    EXPECT_EQ(horizontal.getNodeValue(n), turned(vertical.getNodeValue(n)));
+  for (tlp::edge e : g->edges()) {
+    std::vector<tlp::Coord> v = vertical.getEdgeValue(e);
+    std::transform(v.begin(), v.end(), v.begin(), turned);
+    EXPECT_EQ(horizontal.getEdgeValue(e), v);
+  }
+  const tlp::LayoutProperty* byDefault = layOut(g.get(), "");
+  for (tlp::node n : g->nodes())
+    EXPECT_EQ(byDefault->getNodeValue(n), horizontal.getNodeValue(n));
 }
 
 TEST(HierarchicalGraphLayout, TheGraphIsLeftExactlyAsItWas) {
