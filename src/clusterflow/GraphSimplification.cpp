@@ -11,10 +11,10 @@ namespace {
 const tlp::Color kVanishColour(180, 180, 180, 70);
 
 // Removes the dummy chain through dummyNode and joins the cluster nodes at its two
-// ends, if both exist, by a vanish edge. Writes the vanish colours through
-// `properties`, which may hold them aside.
+// ends, if both exist, by a vanish edge. During a pass, `aside` holds the graph's
+// properties and the vanish colours go through it.
 void deleteChain(tlp::Graph* splitMergeGraph, tlp::node dummyNode,
-                 const tlp::BooleanProperty* isDummy, PropertiesSetAside* properties) {
+                 const tlp::BooleanProperty* isDummy, PropertiesSetAside* aside) {
   tlp::node source = dummyNode;
   tlp::node target = dummyNode;
   std::vector<tlp::node> deletion{dummyNode};
@@ -43,9 +43,13 @@ void deleteChain(tlp::Graph* splitMergeGraph, tlp::node dummyNode,
 
   if (source.isValid() && target.isValid()) {
     const tlp::edge vanish = splitMergeGraph->addEdge(source, target);
-    properties->resetEdge(vanish);
-    properties->get<tlp::ColorProperty>("viewColor")->setEdgeValue(vanish, kVanishColour);
-    properties->get<tlp::ColorProperty>("viewBorderColor")->setEdgeValue(vanish, kVanishColour);
+    if (aside != nullptr)
+      aside->resetEdge(vanish);
+    for (const char* name : {"viewColor", "viewBorderColor"}) {
+      auto* colour = aside != nullptr ? aside->get<tlp::ColorProperty>(name)
+                                      : splitMergeGraph->getProperty<tlp::ColorProperty>(name);
+      colour->setEdgeValue(vanish, kVanishColour);
+    }
   }
 }
 
@@ -62,9 +66,8 @@ void deleteMultiEdges(tlp::Graph* splitMergeGraph) {
 }
 
 void deletePathAndRecon(tlp::Graph* splitMergeGraph, tlp::node dummyNode) {
-  PropertiesSetAside none(splitMergeGraph, 0);
   deleteChain(splitMergeGraph, dummyNode,
-              splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Dummy"), &none);
+              splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Dummy"), nullptr);
 }
 
 void deleteDummyAndReconnect(tlp::Graph* splitMergeGraph) {
