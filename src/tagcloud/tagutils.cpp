@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextCodec>
 
 #include <algorithm>
 #include <cstring>
@@ -41,10 +42,24 @@ LineStatus readBoundedLine(QFile& file, QByteArray& line) {
   return fits ? LineStatus::Read : LineStatus::TooLong;
 }
 
-QString latin1UpToNul(const char* data, int size) {
+// Whether the whole file is valid UTF-8; reads it to its end.
+bool isUtf8(QFile& file) {
+  QTextCodec* const utf8 = QTextCodec::codecForMib(106);
+  QTextCodec::ConverterState state;
+  char chunk[65536];
+  qint64 count;
+  while ((count = file.read(chunk, sizeof chunk)) > 0) {
+    utf8->toUnicode(chunk, static_cast<int>(count), &state);
+    if (state.invalidChars > 0)
+      return false;
+  }
+  return state.remainingChars == 0;
+}
+
+QString decodeUpToNul(const char* data, int size, bool utf8) {
   const void* nul = std::memchr(data, '\0', static_cast<std::size_t>(size));
-  return QString::fromLatin1(data,
-                             nul ? static_cast<int>(static_cast<const char*>(nul) - data) : size);
+  const int length = nul ? static_cast<int>(static_cast<const char*>(nul) - data) : size;
+  return utf8 ? QString::fromUtf8(data, length) : QString::fromLatin1(data, length);
 }
 
 } // namespace
@@ -56,6 +71,11 @@ TagMap loadTags(QFile& file) {
     return tags;
   if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
     return tags;
+  // A file that is valid UTF-8 is read as UTF-8, any other as Latin-1: Latin-1
+  // text with accented letters is almost never valid UTF-8, and ASCII reads the
+  // same either way.
+  const bool utf8 = isUtf8(file);
+  file.seek(0);
 
   QByteArray line;
   qint64 lineNumber = 0;
@@ -68,6 +88,8 @@ TagMap loadTags(QFile& file) {
       tagMessage("Line too long on line  " + QString::number(lineNumber) + ' ');
       continue;
     }
+    if (utf8 && lineNumber == 1 && line.startsWith("\xEF\xBB\xBF"))
+      line.remove(0, 3); // byte order mark
     const QByteArray trimmed = line.trimmed();
     if (trimmed.isEmpty())
       continue;
@@ -77,9 +99,9 @@ TagMap loadTags(QFile& file) {
       tagMessage("Invalid number of values on line  " + QString::number(lineNumber) + ' ');
       continue;
     }
-    const QString tag = latin1UpToNul(trimmed.constData(), tab);
+    const QString tag = decodeUpToNul(trimmed.constData(), tab, utf8);
     const QString weightText =
-        latin1UpToNul(trimmed.constData() + tab + 1, trimmed.size() - tab - 1);
+        decodeUpToNul(trimmed.constData() + tab + 1, trimmed.size() - tab - 1, utf8);
     if (tag.isEmpty() || weightText.isEmpty())
       continue;
 

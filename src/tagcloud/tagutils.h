@@ -21,7 +21,8 @@ constexpr qint64 kMaxTagLineLength = 1000000;
 
 // Reads the tag file that `file` names (passed unopened; closed again on return).
 // Lines: trimmed of blanks, TAB, LF, VT, FF and CR; empty ones skipped silently;
-// exactly two TAB-separated fields, each decoded as Latin-1 up to its first NUL;
+// exactly two TAB-separated fields, each decoded up to its first NUL as UTF-8 when
+// the whole file is valid UTF-8 (a leading byte order mark is dropped), else as Latin-1;
 // a finite decimal weight; the last line of a tag wins. Bad lines are reported on
 // the debug channel with their line number and skipped. A file that cannot be
 // opened, or is not a regular file, gives an empty map without a message.

@@ -53,6 +53,21 @@ TEST_F(TagFiles, ReadsTabSeparatedLinesByTheFormatRules) {
   EXPECT_EQ(messages.take(), Messages());
 }
 
+TEST_F(TagFiles, ReadsFilesThatAreValidUtf8AsUtf8AndAnyOtherAsLatin1) {
+  // One byte that is not UTF-8 anywhere, even in a skipped line or cut at the end,
+  // makes the whole file Latin-1; a UTF-8 byte order mark is no part of a tag.
+  const std::string cafeUtf8 = "caf\xc3\xa9", cafeLatin1Read = "caf\xc3\x83\xc2\xa9";
+  const std::pair<QByteArray, Tags> cases[] = {
+      {"caf\xc3\xa9\t1\n\xe2\x82\xac\t2\n", {{cafeUtf8, 1}, {"\xe2\x82\xac", 2}}},
+      {"\xef\xbb\xbf" "caf\xc3\xa9\t1\n", {{cafeUtf8, 1}}},
+      {"caf\xc3\xa9\t1\nbad line \xe9\n", {{cafeLatin1Read, 1}}},
+      {"caf\xc3\xa9\t1\nend\t2\xc3", {{cafeLatin1Read, 1}}},
+      {"caf\xe9\t1\n", {{cafeUtf8, 1}}}};
+  for (const auto& [content, expected] : cases)
+    EXPECT_EQ(load(content), expected) << content.toStdString();
+  messages.take();
+}
+
 TEST_F(TagFiles, ReportsBadLinesWithTheirNumberAndGoesOn) {
   // A control sequence in a weight is not echoed raw.
   const Tags tags =
