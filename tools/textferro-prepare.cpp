@@ -90,7 +90,7 @@ void declareOptions(QCommandLineParser& parser) {
        "count|calendar", "count"},
       {"overlap",
        "Share of a window that the next one overlaps (default 0.5: most documents "
-       "are in two consecutive steps).",
+       "are in two consecutive steps). A given clustering has no overlap.",
        "F", "0.5"},
       {"stop-words",
        "Words to ignore besides the English stop words: a UTF-8 file of words "
