@@ -94,7 +94,7 @@ void declareOptions(QCommandLineParser& parser) {
        "F", "0.5"},
       {"stop-words",
        "Words to ignore besides the English stop words: a UTF-8 file of words "
-       "separated by blanks or line breaks.",
+       "separated by blanks or line breaks (default: none).",
        "FILE"},
       {"min-df", "Fewest documents a term must occur in (default 5).", "N", "5"},
       {"max-df", "Largest share of the documents a term may occur in (default 0.3).", "F", "0.3"},

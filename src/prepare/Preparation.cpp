@@ -78,6 +78,24 @@ private:
   std::vector<quint32> touched;
 };
 
+// Runs task(0) to task(count - 1) on as many threads as there are cores, each
+// index once, in no defined order.
+void forEachWindowInParallel(std::size_t count, const std::function<void(std::size_t)>& task) {
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i; (i = next++) < count;)
+      task(i);
+  };
+  const std::size_t threads =
+      std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count);
+  std::vector<std::thread> helpers;
+  for (std::size_t i = 1; i < threads; ++i)
+    helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers)
+    helper.join();
+}
+
 } // namespace
 
 Preparation::Preparation(Progress progress) : progress(std::move(progress)) {}
@@ -202,101 +220,92 @@ void Preparation::cutWindows(Work& work) {
 }
 
 bool Preparation::clusterWindows(Work& work, QString& error) {
-  const int asked = work.options.clusters;
+  if (!checkClusterCounts(work, error))
+    return false;
+  std::atomic<bool> failed{false};
+  forEachWindowInParallel(work.windows.size(), [&](std::size_t w) {
+    if (failed)
+      return;
+    Work::Window& window = work.windows[w];
+    std::vector<const SparseRow*> rows;
+    for (int member : window.members)
+      rows.push_back(&work.terms.rows[member]);
+    const int asked = work.options.clusters;
+    const int count = asked > 0 ? asked : defaultClusterCount(static_cast<int>(rows.size()));
+    try {
+      window.cluster = clusterRows(rows, count, work.options.seed + 104729 * (w + 1));
+    } catch (const std::exception& exception) { // Armadillo reports failures this way
+      if (!failed.exchange(true))
+        error = QString("Clustering time step %1 failed: %2").arg(w + 1).arg(exception.what());
+      return;
+    }
+    report(QString("Clustered time step %1 of %2: %3 documents, %4 clusters")
+               .arg(w + 1)
+               .arg(work.windows.size())
+               .arg(rows.size())
+               .arg(*std::max_element(window.cluster.begin(), window.cluster.end())));
+  });
+  return !failed;
+}
+
+bool Preparation::checkClusterCounts(const Work& work, QString& error) const {
+  const std::vector<Document>& documents = work.table.documents;
   for (std::size_t w = 0; w < work.windows.size(); ++w) {
-    const auto& members = work.windows[w].members;
-    if (asked > static_cast<int>(members.size())) {
-      const std::vector<Document>& documents = work.table.documents;
+    const std::vector<int>& members = work.windows[w].members;
+    if (work.options.clusters > static_cast<int>(members.size())) {
       error = QString("%1: time step %2 (%3 to %4) holds %5 documents, fewer than the %6 "
                       "clusters asked for; ask for fewer --clusters or --steps")
                   .arg(work.table.path)
                   .arg(w + 1)
                   .arg(documents[members.front()].date, documents[members.back()].date)
                   .arg(members.size())
-                  .arg(asked);
+                  .arg(work.options.clusters);
       return false;
     }
   }
-  std::atomic<std::size_t> next{0};
-  std::atomic<bool> failed{false};
-  const auto clusterNext = [&] {
-    for (std::size_t w; !failed && (w = next++) < work.windows.size();) {
-      Work::Window& window = work.windows[w];
-      std::vector<const SparseRow*> rows;
-      for (int member : window.members)
-        rows.push_back(&work.terms.rows[member]);
-      const int count = asked > 0 ? asked : defaultClusterCount(static_cast<int>(rows.size()));
-      try {
-        window.cluster = clusterRows(rows, count, work.options.seed + 104729 * (w + 1));
-      } catch (const std::exception& exception) { // Armadillo reports failures this way
-        if (!failed.exchange(true))
-          error = QString("Clustering time step %1 failed: %2").arg(w + 1).arg(exception.what());
-        return;
-      }
-      report(QString("Clustered time step %1 of %2: %3 documents, %4 clusters")
-                 .arg(w + 1)
-                 .arg(work.windows.size())
-                 .arg(rows.size())
-                 .arg(*std::max_element(window.cluster.begin(), window.cluster.end())));
-    }
-  };
-  const unsigned helpers = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()),
-                                                 work.windows.size()) -
-                           1;
-  std::vector<std::thread> threads;
-  for (unsigned i = 0; i < helpers; ++i)
-    threads.emplace_back(clusterNext);
-  clusterNext();
-  for (std::thread& thread : threads)
-    thread.join();
-  return !failed;
+  return true;
 }
 
 bool Preparation::takeGivenClusters(Work& work, QString& error) {
+  for (std::size_t w = 0; w < work.windows.size(); ++w)
+    if (!takeGivenClusters(work, w, error))
+      return false;
+  return true;
+}
+
+// Numbers the labels of one step by size. A document with several rows in the step
+// counts once, and only if all its rows give the same label.
+bool Preparation::takeGivenClusters(Work& work, std::size_t w, QString& error) {
   const std::vector<Document>& documents = work.table.documents;
-  for (std::size_t w = 0; w < work.windows.size(); ++w) {
-    Work::Window& window = work.windows[w];
-    QHash<QString, int> rowOfId;    // first row of each document in this step
-    QHash<QString, int> labelIndex; // labels by first appearance
-    std::vector<int> sizes, labelOfMember, members;
-    for (int member : window.members) {
-      const Document& document = documents[member];
-      const auto seen = rowOfId.constFind(document.id);
-      if (seen != rowOfId.constEnd()) {
-        const Document& earlier = documents[*seen];
-        if (earlier.cluster == document.cluster)
-          continue;
-        error = QString("%1, line %2: the document \"%3\" is in cluster \"%4\" here and in "
-                        "cluster \"%5\" on line %6, both in time step %7")
-                    .arg(work.table.path)
-                    .arg(document.line)
-                    .arg(document.id, document.cluster, earlier.cluster)
-                    .arg(earlier.line)
-                    .arg(w + 1);
-        return false;
-      }
-      rowOfId.insert(document.id, member);
-      const int label = *labelIndex.insert(document.cluster,
-                                           labelIndex.value(document.cluster, labelIndex.size()));
-      if (label == static_cast<int>(sizes.size()))
-        sizes.push_back(0);
-      ++sizes[label];
-      labelOfMember.push_back(label);
-      members.push_back(member);
+  Work::Window& window = work.windows[w];
+  QHash<QString, int> rowOfId;    // first row of each document in this step
+  QHash<QString, int> labelIndex; // labels by first appearance
+  std::vector<int> labels, members;
+  for (int member : window.members) {
+    const Document& document = documents[member];
+    const auto seen = rowOfId.constFind(document.id);
+    if (seen != rowOfId.constEnd()) {
+      const Document& earlier = documents[*seen];
+      if (earlier.cluster == document.cluster)
+        continue;
+      error = QString("%1, line %2: the document \"%3\" is in cluster \"%4\" here and in "
+                      "cluster \"%5\" on line %6, both in time step %7")
+                  .arg(work.table.path)
+                  .arg(document.line)
+                  .arg(document.id, document.cluster, earlier.cluster)
+                  .arg(earlier.line)
+                  .arg(w + 1);
+      return false;
     }
-    // Numbers by size, largest first; equal sizes by first appearance.
-    std::vector<int> order(sizes.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&sizes](int a, int b) { return sizes[a] > sizes[b]; });
-    std::vector<int> number(sizes.size());
-    for (std::size_t rank = 0; rank < order.size(); ++rank)
-      number[order[rank]] = static_cast<int>(rank) + 1;
-    window.members = members;
-    window.cluster.clear();
-    for (int label : labelOfMember)
-      window.cluster.push_back(number[label]);
+    rowOfId.insert(document.id, member);
+    auto label = labelIndex.constFind(document.cluster);
+    if (label == labelIndex.constEnd())
+      label = labelIndex.insert(document.cluster, labelIndex.size());
+    labels.push_back(*label);
+    members.push_back(member);
   }
+  window.members = members;
+  window.cluster = numberedBySize(labels, labelIndex.size());
   return true;
 }
 

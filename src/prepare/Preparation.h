@@ -60,7 +60,9 @@ private:
   bool weighTerms(Work& work, QString& error);
   void cutWindows(Work& work);
   bool clusterWindows(Work& work, QString& error);
+  bool checkClusterCounts(const Work& work, QString& error) const;
   bool takeGivenClusters(Work& work, QString& error);
+  bool takeGivenClusters(Work& work, std::size_t window, QString& error);
   void describeStations(Work& work);
   void report(const QString& line);
   void reportPhase(const QString& what, qint64 milliseconds, std::size_t documents);

@@ -54,29 +54,28 @@ Grouping nearestMeans(const arma::mat& points, const arma::mat& means) {
   return grouping;
 }
 
-// Cluster numbers from 1 by size, largest first; equal sizes by first member.
-std::vector<int> numberedBySize(const std::vector<int>& cluster, int clusters) {
-  std::vector<int> size(clusters, 0), first(clusters, -1);
-  for (int p = 0; p < static_cast<int>(cluster.size()); ++p) {
-    ++size[cluster[p]];
-    if (first[cluster[p]] < 0)
-      first[cluster[p]] = p;
+} // namespace
+
+std::vector<int> numberedBySize(const std::vector<int>& group, int groups) {
+  std::vector<int> size(groups, 0), first(groups, -1);
+  for (int p = 0; p < static_cast<int>(group.size()); ++p) {
+    ++size[group[p]];
+    if (first[group[p]] < 0)
+      first[group[p]] = p;
   }
-  std::vector<int> order(clusters);
+  std::vector<int> order(groups);
   std::iota(order.begin(), order.end(), 0);
   std::sort(order.begin(), order.end(), [&](int a, int b) {
     return size[a] != size[b] ? size[a] > size[b] : first[a] < first[b];
   });
-  std::vector<int> number(clusters);
-  for (int rank = 0; rank < clusters; ++rank)
+  std::vector<int> number(groups);
+  for (int rank = 0; rank < groups; ++rank)
     number[order[rank]] = rank + 1;
-  std::vector<int> numbered(cluster.size());
-  for (std::size_t p = 0; p < cluster.size(); ++p)
-    numbered[p] = number[cluster[p]];
+  std::vector<int> numbered(group.size());
+  for (std::size_t p = 0; p < group.size(); ++p)
+    numbered[p] = number[group[p]];
   return numbered;
 }
-
-} // namespace
 
 int defaultClusterCount(int documents) {
   const int bySize = static_cast<int>(std::lround(std::sqrt(documents / 2.0)));

@@ -19,6 +19,10 @@ constexpr int kRestarts = 4;
 // sqrt(documents / 2), kept within 8 to 20, and never more than the documents.
 int defaultClusterCount(int documents);
 
+// Numbers groups from 1 by size, largest first; equal sizes by first member.
+// `group` holds each member's group, 0 to groups - 1, every group used.
+std::vector<int> numberedBySize(const std::vector<int>& group, int groups);
+
 // Returns each row's cluster number (1 = largest). `clusters` must be at least 1;
 // with as many clusters as rows, every row is a cluster of its own. The same rows
 // and seed give the same clusters.
