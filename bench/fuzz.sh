@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-600}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(timeline_line timeline_reader cluster_file tag_file loader)
+[ ${#targets[@]} -gt 0 ] || targets=(timeline_line timeline_reader cluster_file tag_file loader document_table)
 [ -x build-san/tests/fuzz/fuzz_loader ] || tools/build.sh --sanitize
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0"
 mkdir -p build-san/fuzz-crashes
