@@ -53,9 +53,9 @@ bool checkId(const QString& id, QString& reason) {
   if (id.isEmpty())
     reason = "empty id";
   else if (id.contains(',') || id.contains('\n') || id.contains('\r'))
-    reason = QString("the id \"%1\" holds a comma or a line break, which the cluster files cannot "
+    reason = QString("the id %1 holds a comma or a line break, which the cluster files cannot "
                      "hold")
-                 .arg(id);
+                 .arg(quotedValue(id));
   return reason.isEmpty();
 }
 
@@ -76,14 +76,14 @@ bool makeDocument(const Row& row, qint64 line, const DocumentTable& table, Docum
     bool ok = false;
     document.step = text(Step).toLongLong(&ok);
     if (!ok) {
-      reason = QString("the step \"%1\" is not a whole number").arg(text(Step));
+      reason = QString("the step %1 is not a whole number").arg(quotedValue(text(Step)));
       return false;
     }
   } else {
     document.date = text(Date);
     if (!parseDocumentDate(document.date, document.dateKey)) {
-      reason = QString("the date \"%1\" is not a year, an ISO 8601 date or a date-time")
-                   .arg(document.date);
+      reason = QString("the date %1 is not a year, an ISO 8601 date or a date-time")
+                   .arg(quotedValue(document.date));
       return false;
     }
   }
@@ -108,7 +108,8 @@ bool addRow(const Row& row, qint64 line, DocumentTable& table, QHash<QString, qi
   if (!table.hasClusters) {
     const auto seen = idLines.constFind(document.id);
     if (seen != idLines.constEnd()) {
-      reason = QString("the id \"%1\" is already used on line %2").arg(document.id).arg(*seen);
+      reason =
+          QString("the id %1 is already used on line %2").arg(quotedValue(document.id)).arg(*seen);
       return false;
     }
     idLines.insert(document.id, line);
@@ -224,6 +225,16 @@ bool readJsonLines(const QString& path, DocumentTable& table, QString& error) {
 }
 
 } // namespace
+
+QString quotedValue(const QString& value) {
+  QString quoted = "\"";
+  for (const QChar c : value) {
+    const ushort code = c.unicode();
+    quoted += code < 0x20 || (code >= 0x7f && code < 0xa0) ? QString::asprintf("\\x%02X", code)
+                                                           : QString(c);
+  }
+  return quoted + '"';
+}
 
 bool readDocumentTable(const QString& path, DocumentTable& out, QString& error) {
   DocumentTable table;

@@ -40,4 +40,8 @@ struct DocumentTable {
 // not parse, an empty cluster label, or a table without documents.
 bool readDocumentTable(const QString& path, DocumentTable& out, QString& error);
 
+// A value of the table for a message: in double quotes, with control characters
+// written as \xHH so that a table cannot drive the terminal.
+QString quotedValue(const QString& value);
+
 #endif

@@ -288,11 +288,12 @@ bool Preparation::takeGivenClusters(Work& work, std::size_t w, QString& error) {
       const Document& earlier = documents[*seen];
       if (earlier.cluster == document.cluster)
         continue;
-      error = QString("%1, line %2: the document \"%3\" is in cluster \"%4\" here and in "
-                      "cluster \"%5\" on line %6, both in time step %7")
+      error = QString("%1, line %2: the document %3 is in cluster %4 here and in cluster %5 on "
+                      "line %6, both in time step %7")
                   .arg(work.table.path)
                   .arg(document.line)
-                  .arg(document.id, document.cluster, earlier.cluster)
+                  .arg(quotedValue(document.id), quotedValue(document.cluster),
+                       quotedValue(earlier.cluster))
                   .arg(earlier.line)
                   .arg(w + 1);
       return false;
