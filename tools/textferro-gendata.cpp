@@ -8,6 +8,8 @@
 // shuffled so that the numbers carry no order. Series start at step 1 or late, may
 // stop early and may skip steps (gaps).
 
+#include "SeededRandom.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -44,19 +46,6 @@ const char* const kUsage =
     "Writes DIR/timeline.txt, DIR/clusters/step<t>.obj and .feat, and DIR/tags/gen.t<t>.c<c>.tags\n"
     "(no tag files with --tags 0). Load with:\n"
     "  textferro DIR/timeline.txt DIR/clusters/step obj feat DIR/tags gen tags\n";
-
-// Random numbers from the generator's raw output only, so that the files do not
-// depend on the standard library's distributions.
-class Random {
-public:
-  explicit Random(std::uint64_t seed) : engine(seed) {}
-  double real() { return static_cast<double>(engine() >> 11) * (1.0 / 9007199254740992.0); }
-  int below(int n) { return static_cast<int>(engine() % static_cast<std::uint64_t>(n)); }
-  bool chance(double p) { return real() < p; }
-
-private:
-  std::mt19937_64 engine;
-};
 
 bool parse(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
@@ -108,7 +97,7 @@ struct Flows {
   std::vector<std::vector<int>> label; // label[t][p]: cluster number of position p at step t
 };
 
-Flows makeFlows(const Options& o, Random& random) {
+Flows makeFlows(const Options& o, SeededRandom& random) {
   Flows flows;
   const int c = o.clusters;
   auto near = [&](int p) { return std::clamp(p + random.below(11) - 5, 0, c - 1); };
@@ -155,7 +144,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  Random random(o.seed);
+  SeededRandom random(o.seed);
   const Flows flows = makeFlows(o, random);
 
   std::ofstream timeline(root / "timeline.txt", std::ios::binary);
@@ -194,9 +183,9 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  static const char* const kWords[] = {"energy", "market", "policy", "grid",   "storage",
-                                       "price",  "demand", "supply", "carbon", "research",
-                                       "climate", "trade", "export", "import", "network"};
+  static const char* const kWords[] = {"energy",  "market", "policy", "grid",   "storage",
+                                       "price",   "demand", "supply", "carbon", "research",
+                                       "climate", "trade",  "export", "import", "network"};
   const int wordCount = sizeof kWords / sizeof kWords[0];
   for (int t = 0; t < o.steps; ++t) {
     std::string objects, features;
@@ -215,7 +204,8 @@ int main(int argc, char** argv) {
           std::snprintf(weight, sizeof weight, "%.3f", 1.0 / (k + 1));
           tags += std::string(kWords[(n * 7 + k) % wordCount]) + "\t" + weight + "\n";
         }
-        const std::string name = "gen.t" + std::to_string(t + 1) + ".c" + std::to_string(n) + ".tags";
+        const std::string name =
+            "gen.t" + std::to_string(t + 1) + ".c" + std::to_string(n) + ".tags";
         if (!writeFile(root / "tags" / name, tags)) {
           std::cerr << "Could not write " << (root / "tags" / name).string() << std::endl;
           return 1;

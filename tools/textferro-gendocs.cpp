@@ -8,6 +8,8 @@
 // dates come in several ISO 8601 forms; texts hold commas, quotes and paragraph
 // breaks, titles are short.
 
+#include "SeededRandom.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -38,21 +40,6 @@ const char* const kUsage =
     "--words words per document (default 100), --documents 300 by default. With\n"
     "--lexicon N, a third of the words come from N made-up words of Zipf-like\n"
     "frequencies, so that the vocabulary grows with the table as real text does.\n";
-
-// Uniform numbers from the engine's raw output, independent of the standard
-// library's distributions.
-class Draw {
-public:
-  explicit Draw(std::uint64_t seed) : engine(seed) {}
-  double unit() { return static_cast<double>(engine() >> 11) / 9007199254740992.0; }
-  int upTo(int n) { return static_cast<int>(engine() % static_cast<std::uint64_t>(n)); }
-  template <typename T> const T& pick(const std::vector<T>& items) {
-    return items[static_cast<std::size_t>(upTo(static_cast<int>(items.size())))];
-  }
-
-private:
-  std::mt19937_64 engine;
-};
 
 struct Topic {
   double peak;  // year of greatest interest
@@ -167,26 +154,26 @@ bool parse(int argc, char** argv, Options& o) {
 }
 
 // Later years get more documents: the weight of a year grows by a fifth each year.
-int drawYear(const Options& o, Draw& draw) {
+int drawYear(const Options& o, SeededRandom& draw) {
   const double span = o.lastYear - o.firstYear + 1;
   const double growth = std::log(1.2);
-  const double u = draw.unit();
+  const double u = draw.real();
   const double t = std::log1p(u * std::expm1(growth * span)) / growth;
   return o.firstYear + std::min(static_cast<int>(t), o.lastYear - o.firstYear);
 }
 
-std::string drawDate(int year, Draw& draw) {
+std::string drawDate(int year, SeededRandom& draw) {
   char text[40];
-  const int month = 1 + draw.upTo(12), day = 1 + draw.upTo(28);
-  const int hour = draw.upTo(24), minute = draw.upTo(60);
-  const double form = draw.unit();
+  const int month = 1 + draw.below(12), day = 1 + draw.below(28);
+  const int hour = draw.below(24), minute = draw.below(60);
+  const double form = draw.real();
   if (form < 0.05)
     std::snprintf(text, sizeof text, "%04d", year);
   else if (form < 0.75)
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
   else if (form < 0.85)
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", year, month, day, hour,
-                  minute, draw.upTo(60));
+                  minute, draw.below(60));
   else if (form < 0.95)
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d+01:00", year, month, day, hour,
                   minute);
@@ -195,7 +182,7 @@ std::string drawDate(int year, Draw& draw) {
   return text;
 }
 
-const Topic& drawTopic(int year, Draw& draw) {
+const Topic& drawTopic(int year, SeededRandom& draw) {
   std::vector<double> weight;
   double total = 0;
   for (const Topic& topic : kTopics) {
@@ -203,7 +190,7 @@ const Topic& drawTopic(int year, Draw& draw) {
     total += std::exp(-distance * distance);
     weight.push_back(total);
   }
-  const double u = draw.unit() * total;
+  const double u = draw.real() * total;
   std::size_t t = 0;
   while (t + 1 < weight.size() && weight[t] < u)
     ++t;
@@ -217,10 +204,10 @@ std::string capitalised(std::string word) {
 }
 
 // One English sentence about one or two topics.
-std::string englishSentence(const Topic& main, const Topic& side, Draw& draw) {
+std::string englishSentence(const Topic& main, const Topic& side, SeededRandom& draw) {
   const std::string& a = draw.pick(main.nouns);
-  const std::string& b = draw.pick(draw.unit() < 0.7 ? main.nouns : side.nouns);
-  switch (draw.upTo(5)) {
+  const std::string& b = draw.pick(draw.real() < 0.7 ? main.nouns : side.nouns);
+  switch (draw.below(5)) {
   case 0:
     return "The " + draw.pick(kWeights) + " " + a + " of " + draw.pick(kPlaces) + " " +
            draw.pick(kVerbs) + " " + b + ".";
@@ -237,7 +224,7 @@ std::string englishSentence(const Topic& main, const Topic& side, Draw& draw) {
   }
 }
 
-std::string foreignSentence(const Language& language, Draw& draw) {
+std::string foreignSentence(const Language& language, SeededRandom& draw) {
   std::string sentence = capitalised(draw.pick(language.glue));
   for (int i = 0; i < 7; ++i)
     sentence += " " + (i % 2 ? draw.pick(language.glue) : draw.pick(language.words));
@@ -256,10 +243,10 @@ std::string madeUpWord(int index) {
 
 // A sentence of made-up words near the topic's part of the lexicon; ranks are
 // drawn with probability falling as 1 / rank, as word frequencies do.
-std::string lexiconSentence(int lexicon, std::size_t topic, Draw& draw) {
+std::string lexiconSentence(int lexicon, std::size_t topic, SeededRandom& draw) {
   std::string sentence = "Also mentioned:";
   for (int i = 0; i < 8; ++i) {
-    const int rank = static_cast<int>(std::exp(draw.unit() * std::log(double(lexicon))));
+    const int rank = static_cast<int>(std::exp(draw.real() * std::log(double(lexicon))));
     const int index = (rank + static_cast<int>(topic) * lexicon / 12) % lexicon;
     sentence += (i ? ", " : " ") + madeUpWord(index);
   }
@@ -281,15 +268,15 @@ struct Row {
   std::string id, date, title, text;
 };
 
-Row makeDocument(const Options& o, long index, Draw& draw) {
+Row makeDocument(const Options& o, long index, SeededRandom& draw) {
   Row row;
   char id[32];
   std::snprintf(id, sizeof id, "doc-%06ld", index + 1);
   row.id = id;
   const int year = drawYear(o, draw);
   row.date = drawDate(year, draw);
-  const int target = std::max(1, o.words * (60 + draw.upTo(81)) / 100);
-  if (draw.unit() < 1.0 / 12) {
+  const int target = std::max(1, o.words * (60 + draw.below(81)) / 100);
+  if (draw.real() < 1.0 / 12) {
     const Language& language = draw.pick(kLanguages);
     row.title = capitalised(draw.pick(language.words));
     while (wordsIn(row.text) < target)
@@ -301,9 +288,9 @@ Row makeDocument(const Options& o, long index, Draw& draw) {
   row.title = capitalised(draw.pick(main.nouns)) + " in " + draw.pick(kPlaces);
   while (wordsIn(row.text) < target) {
     if (!row.text.empty())
-      row.text += draw.unit() < 0.15 ? "\n\n" : " ";
+      row.text += draw.real() < 0.15 ? "\n\n" : " ";
     row.text +=
-        o.lexicon > 0 && draw.unit() < 0.35
+        o.lexicon > 0 && draw.real() < 0.35
             ? lexiconSentence(o.lexicon, static_cast<std::size_t>(&main - &kTopics[0]), draw)
             : englishSentence(main, side, draw);
   }
@@ -352,7 +339,7 @@ int main(int argc, char** argv) {
   std::ofstream out(o.out, std::ios::binary);
   if (format != "jsonl")
     out << (format == "csv" ? "id,date,title,text\r\n" : "id\tdate\ttitle\ttext\r\n");
-  Draw draw(o.seed);
+  SeededRandom draw(o.seed);
   for (long i = 0; i < o.documents && out; ++i)
     out << tableLine(makeDocument(o, i, draw), format);
   out.close();
