@@ -213,8 +213,8 @@ void Preparation::cutWindows(Work& work) {
       work.windows.back().members.push_back(work.usable[position]);
   }
   if (static_cast<int>(work.windows.size()) < windowOptions.steps)
-    report(QString("%1 time steps instead of %2: documents of one date stay together and empty "
-                   "windows are left out")
+    report(QString("%1 time steps instead of %2: documents of one date stay together, and empty or "
+                   "repeated windows are left out")
                .arg(work.windows.size())
                .arg(windowOptions.steps));
 }

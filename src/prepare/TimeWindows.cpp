@@ -48,5 +48,8 @@ std::vector<std::vector<int>> timeWindows(const std::vector<qint64>& dateKeys,
   windows.erase(std::remove_if(windows.begin(), windows.end(),
                                [](const std::vector<int>& w) { return w.empty(); }),
                 windows.end());
+  // With few distinct dates, consecutive windows can hold the same documents; a
+  // step that repeats the one before would only double its clusters.
+  windows.erase(std::unique(windows.begin(), windows.end()), windows.end());
   return windows;
 }

@@ -11,7 +11,8 @@
 // skewed) or in time (WindowMode::Calendar). A window holds the documents whose
 // position p satisfies start <= p < start + L; the last window also holds its end.
 // Documents of the same date always share their windows. Windows that would hold
-// no document are left out, so there may be fewer windows than steps.
+// no document, or the same documents as the window before, are left out, so there
+// may be fewer windows than steps.
 
 #include <QtGlobal>
 

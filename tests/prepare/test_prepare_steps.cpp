@@ -66,6 +66,10 @@ TEST(TimeWindows, WindowsOverlapByCountOrSpanKeepDatesTogetherAndSkipEmptyOnes) 
        {3, WindowMode::Calendar, 0.5},
        {{0, 1}, {1, 2}, {2, 3, 4}}},
       {"one date is one window", {5, 5, 5}, {4, WindowMode::Calendar, 0.5}, {{0, 1, 2}}},
+      {"a window that repeats the one before is left out",
+       {1, 1, 1, 2, 2, 2},
+       {4, WindowMode::Count, 0.5},
+       {{0, 1, 2}, {3, 4, 5}}},
       {"more steps than documents", {1, 2}, {5, WindowMode::Count, 0}, {{0}, {1}}},
   };
   for (const auto& row : cases)
