@@ -1,4 +1,5 @@
 #include "app/FerroInterface.h"
+#include "app/LoadProgressDialog.h"
 #include "clusterflow/GenClusterMap.h"
 #include "clusterflow/TulipSetup.h"
 #include "interaction/GlyphSetup.h"
@@ -16,7 +17,7 @@ int main(int argc, char** argv) {
   initTulip();
   initGlyphs();
 
-  const int result = loadFiles(argc, argv, false);
+  const int result = LoadProgressDialog().load(argc, argv);
   if (result > 0)
     return result;
 
