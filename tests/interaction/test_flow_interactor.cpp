@@ -176,6 +176,14 @@ private slots:
     QVERIFY(!map.passedOn);
     QCOMPARE(map.selected(), std::make_pair(Nodes{}, Edges{}));
     QVERIFY(map.emissions.empty());
+
+    // The history keeps the last 50 steps only.
+    for (int i = 0; i < 60; ++i)
+      map.press(4);
+    int steps = 0;
+    while (map.history.undo() != nullptr)
+      ++steps;
+    QCOMPARE(steps, 50);
   }
 
   void deselectionClearsIncomingEdgesAndFlowsCrossDummyChains() {
