@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <QtTest>
@@ -360,6 +361,16 @@ private slots:
       QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
       QVERIFY(!c.tagCloudHash.contains(6) && !c.tagCloudHash.contains(2) &&
               c.tagCloudHash.contains(3) && !selection->getNodeValue(hydrogen));
+
+      // The exported picture shows the line in its path colour.
+      QTemporaryDir dir;
+      QString error;
+      QVERIFY(!c.exportMapTo(dir.filePath("map.tlp"), error) && error.contains(".svg"));
+      QVERIFY2(c.exportMapTo(dir.filePath("map.svg"), error), qPrintable(error));
+      QFile svg(dir.filePath("map.svg"));
+      const tlp::Color three = idToColour[3];
+      QVERIFY(svg.open(QIODevice::ReadOnly) &&
+              svg.readAll().contains(QColor(three.getR(), three.getG(), three.getB()).name().toLatin1()));
 
       // Many toggles, colourings and detail windows leave nothing behind: the same
       // widgets, map properties and one detail subgraph. (bench/soak_main_window
