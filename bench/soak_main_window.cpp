@@ -13,19 +13,14 @@
 #include "clusterflow/TulipSetup.h"
 #include "interaction/GlyphSetup.h"
 #include "support/ExampleMap.h"
-#include "tagcloud/tagcloud.h"
+#include "support/MapSession.h"
 
-#include <QApplication>
 #include <QMainWindow>
-#include <QtTest>
-
-#include <tulip/Graph.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <malloc.h>
-#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -65,43 +60,22 @@ int main(int argc, char** argv) {
   const QPoint first = stationOnScreen(view, graph, 1, 1);
   const QPoint second = stationOnScreen(view, graph, 3, 1);
 
-  auto census = [&] {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return std::make_tuple(QApplication::allWidgets().size(), graph->numberOfSubGraphs(),
-                           tlp::iteratorVector(graph->getLocalProperties()).size());
-  };
-  auto colour = [&](int count) {
-    for (int round = 0; round < count; ++round) {
-      QTest::mouseClick(view, Qt::MiddleButton, Qt::NoModifier, round % 2 ? first : second);
-      QTest::keyClick(view, static_cast<Qt::Key>(Qt::Key_0 + round % 10));
-      QCoreApplication::processEvents();
-    }
-  };
-  auto openDetails = [&](int count) {
-    const QList<QTagCloud*> clouds = main.findChildren<QTagCloud*>();
-    if (clouds.isEmpty())
-      return;
-    for (int index = 0; index < count; ++index)
-      QTest::mouseClick(clouds.at(index % clouds.size())->viewport(), Qt::LeftButton);
-    QCoreApplication::processEvents();
-  };
-
-  colour(10);
-  openDetails(10);
-  const auto before = census();
+  playColourings(view, first, second, 10);
+  openDetailWindows(&main, 10);
+  const auto before = sessionCensus(graph);
   const double residentBefore = residentMegabytes();
-  colour(rounds);
+  playColourings(view, first, second, rounds);
   // The same colours as after the warm-up, so that the same clouds exist.
-  colour(10);
+  playColourings(view, first, second, 10);
   const double residentColoured = residentMegabytes();
   // Two batches of detail windows: the first also fills caches (tag files, fonts).
   long long heapGrowth[2];
   for (long long& growth : heapGrowth) {
     const std::size_t heapBefore = mallinfo2().uordblks;
-    openDetails(details);
+    openDetailWindows(&main, details);
     growth = static_cast<long long>(mallinfo2().uordblks) - static_cast<long long>(heapBefore);
   }
-  const auto after = census();
+  const auto after = sessionCensus(graph);
 
   std::printf("census (widgets, map subgraphs, map properties): before %d %u %zu, after %d %u %zu\n",
               std::get<0>(before), std::get<1>(before), std::get<2>(before), std::get<0>(after),

@@ -9,6 +9,7 @@
 #include "interaction/ClusterFlowInteractor.h"
 #include "interaction/GlyphSetup.h"
 #include "support/ExampleMap.h"
+#include "support/MapSession.h"
 #include "tagcloud/tagcache.h"
 #include "tagcloud/tagcloud.h"
 
@@ -377,24 +378,13 @@ private slots:
       // plays a long session.)
       const QPoint first = projectedCentre(view, graph, station(1, 1));
       const QPoint second = projectedCentre(view, graph, station(3, 1));
-      auto census = [&] {
-        return std::make_tuple(QApplication::allWidgets().size(), graph->numberOfSubGraphs(),
-                               tlp::iteratorVector(graph->getLocalProperties()).size());
-      };
-      auto play = [&](int rounds) {
-        for (int round = 0; round < rounds; ++round) {
-          QTest::mouseClick(view, Qt::MiddleButton, Qt::NoModifier, round % 2 ? first : second);
-          QTest::keyClick(view, static_cast<Qt::Key>(Qt::Key_0 + round % 10));
-        }
-        for (QTagCloud* shown : c.tagCloudHash.values())
-          QTest::mouseClick(shown->viewport(), Qt::LeftButton);
-        QCoreApplication::processEvents();
-      };
-      play(10);
-      const auto before = census();
+      playColourings(view, first, second, 10);
+      openDetailWindows(&window.main, 10);
+      const auto before = sessionCensus(graph);
       QCOMPARE(std::get<1>(before), subgraphsBefore + 1);
-      play(20);
-      QVERIFY(census() == before);
+      playColourings(view, first, second, 20);
+      openDetailWindows(&window.main, 10);
+      QVERIFY(sessionCensus(graph) == before);
     }
     QCOMPARE(graph->numberOfSubGraphs(), subgraphsBefore);
   }
