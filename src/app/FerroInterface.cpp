@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QList>
@@ -288,14 +287,18 @@ void FerroInterface::handleFitMap() {
 }
 
 void FerroInterface::handleExportMap() {
-  QString filter;
-  QString path = QFileDialog::getSaveFileName(window(), tr("Export Map"), QString(),
-                                              tr("PNG image (*.png);;SVG drawing (*.svg)"),
-                                              &filter);
-  if (path.isEmpty())
+  QFileDialog dialog(window(), tr("Export Map"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({tr("PNG image (*.png)"), tr("SVG drawing (*.svg)")});
+  // A name typed without suffix gets the chosen type's, before the dialog asks
+  // whether to replace an existing file.
+  dialog.setDefaultSuffix("png");
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    dialog.setDefaultSuffix(filter.contains("*.svg") ? "svg" : "png");
+  });
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return;
-  if (QFileInfo(path).suffix().isEmpty())
-    path += filter.startsWith("SVG") ? ".svg" : ".png";
+  const QString path = dialog.selectedFiles().constFirst();
   QString error;
   if (exportMapTo(path, error))
     statusbar->showMessage(tr("Map exported to %1").arg(path), 5000);
