@@ -77,9 +77,10 @@ int main(int argc, char** argv) {
   }
   const auto after = sessionCensus(graph);
 
-  std::printf("census (widgets, map subgraphs, map properties): before %d %u %zu, after %d %u %zu\n",
-              std::get<0>(before), std::get<1>(before), std::get<2>(before), std::get<0>(after),
-              std::get<1>(after), std::get<2>(after));
+  std::printf(
+      "census (widgets, map subgraphs, map properties): before %d %u %zu, after %d %u %zu\n",
+      std::get<0>(before), std::get<1>(before), std::get<2>(before), std::get<0>(after),
+      std::get<1>(after), std::get<2>(after));
   std::printf("resident: %.0f MB after the warm-up, %.0f MB after %d toggles and colourings, "
               "%.0f MB after %d detail windows\n",
               residentBefore, residentColoured, rounds + 10, residentMegabytes(), 2 * details);

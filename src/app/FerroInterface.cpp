@@ -49,13 +49,11 @@ const char* const kUsageHint =
 } // namespace
 
 FerroInterface::FerroInterface(QMainWindow* mainWindow)
-    : QWidget(mainWindow),
-      flowInteractor(new ClusterFlowInteractor()), panAndZoom(new tlp::MousePanNZoomNavigator()),
-      keysNav(new tlp::MouseNKeysNavigator()), mapNavigator(new MapNavigator(true, this)),
-      tagCache(nullptr),
-      detailView(new DynamicGraphSmallMultiples(this)), topCount(15), binCount(10),
-      minFontSize(14), maxFontSize(35), backgroundColour(255, 255, 255, 255),
-      textFont("Verdana") {
+    : QWidget(mainWindow), flowInteractor(new ClusterFlowInteractor()),
+      panAndZoom(new tlp::MousePanNZoomNavigator()), keysNav(new tlp::MouseNKeysNavigator()),
+      mapNavigator(new MapNavigator(true, this)), tagCache(nullptr),
+      detailView(new DynamicGraphSmallMultiples(this)), topCount(15), binCount(10), minFontSize(14),
+      maxFontSize(35), backgroundColour(255, 255, 255, 255), textFont("Verdana") {
   detailView->hide();
   // The controller draws nothing itself; left visible, this empty child of the
   // main window would lie over the menu bar and swallow clicks on "File".
@@ -77,8 +75,7 @@ void FerroInterface::qtWidgetConnections() {
           &FerroInterface::handleChangedMembership);
   connect(actionOrder_by_Frequency, &QAction::toggled, this,
           &FerroInterface::handleOrderByFrequencyChecked);
-  connect(flowInteractor, &ClusterFlowInteractor::edited, this,
-          &FerroInterface::updateEditActions);
+  connect(flowInteractor, &ClusterFlowInteractor::edited, this, &FerroInterface::updateEditActions);
   connect(actionUndo, &QAction::triggered, this, &FerroInterface::handleUndo);
   connect(actionRedo, &QAction::triggered, this, &FerroInterface::handleRedo);
   connect(actionFit_Map, &QAction::triggered, this, &FerroInterface::handleFitMap);
@@ -236,9 +233,8 @@ void FerroInterface::showDetails(int id) {
   if (composite == nullptr)
     return;
   // One window, rebuilt for each colour, in place of a new window each time.
-  detailView->initialize(composite->getGraph(), id, tagCloudStub, tagCloudHash.value(id),
-                         tagCache, &nodeToFileId, &nodeToNumObjects, &nodeToNumFeatures,
-                         &nodeToClusterTime);
+  detailView->initialize(composite->getGraph(), id, tagCloudStub, tagCloudHash.value(id), tagCache,
+                         &nodeToFileId, &nodeToNumObjects, &nodeToNumFeatures, &nodeToClusterTime);
   detailView->show();
   detailView->setSortAlphabetic(!actionOrder_by_Frequency->isChecked());
   requestDraw(ferroMapView);

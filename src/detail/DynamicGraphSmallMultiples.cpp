@@ -217,8 +217,7 @@ void DynamicGraphSmallMultiples::populateSMView() {
     initTagCloud(cloud, n);
     const unsigned int terms = countOf(nodeToNumFeatures, n);
     const unsigned int documents = countOf(nodeToNumObjects, n);
-    auto* label =
-        new QLabel(QString::fromStdString(createLabel(timeStepOf(n), documents, terms)));
+    auto* label = new QLabel(QString::fromStdString(createLabel(timeStepOf(n), documents, terms)));
     label->setFixedHeight(14);
     auto* layout = new QVBoxLayout;
     layout->addWidget(cloud);

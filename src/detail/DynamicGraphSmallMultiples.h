@@ -48,8 +48,8 @@ public:
 
   // Builds the subgraph of the stations whose "Colour ID" is tagCloudIndex, shows
   // it above and the first path's first page below, in place of the colour shown
-  // before; every call must pass the same graph. None of the pointers is owned; the maps gain zero entries for stations
-  // missing from them. Captions give each station's time step from
+  // before; every call must pass the same graph. None of the pointers is owned; the maps gain zero
+  // entries for stations missing from them. Captions give each station's time step from
   // newNodeToClusterTime (0 for a station missing from it or without the map).
   // Without stations, or on a cycle, the window says so and shows an empty view.
   void initialize(tlp::Graph* newSplitMergeGraph, int tagCloudIndex, const QString& newTagCloudStub,

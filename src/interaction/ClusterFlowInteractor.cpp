@@ -211,8 +211,7 @@ void populateColourList(tlp::Graph* graph, int index, std::vector<tlp::node>& co
 }
 
 bool hasSomethingToColour(tlp::Graph* graph) {
-  const tlp::BooleanProperty* selection =
-      graph->getProperty<tlp::BooleanProperty>("viewSelection");
+  const tlp::BooleanProperty* selection = graph->getProperty<tlp::BooleanProperty>("viewSelection");
   const tlp::BooleanProperty* dummies = optionalFlags(graph, "Is Dummy");
   for (tlp::node n : graph->nodes())
     if (selection->getNodeValue(n) && !isSet(dummies, n))
@@ -224,8 +223,7 @@ bool hasSomethingToColour(tlp::Graph* graph) {
 }
 
 ColourMoves colourSelection(tlp::Graph* graph, int index) {
-  const tlp::BooleanProperty* selection =
-      graph->getProperty<tlp::BooleanProperty>("viewSelection");
+  const tlp::BooleanProperty* selection = graph->getProperty<tlp::BooleanProperty>("viewSelection");
   const tlp::BooleanProperty* majorStations = optionalFlags(graph, "Is Major Station");
   const tlp::BooleanProperty* dummies = optionalFlags(graph, "Is Dummy");
   // Colours live in the graph's own "Colour ID": a view of a subgraph must not take

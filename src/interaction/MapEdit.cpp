@@ -69,7 +69,8 @@ void MapEdit::remember(const Elements& elements, Recording& recording) const {
   tlp::BooleanProperty* selection = graph->getProperty<tlp::BooleanProperty>("viewSelection");
   for (Element element : elements) {
     if (element.id >= recording.selected.size())
-      recording.selected.resize(std::max<std::size_t>(element.id + 1, 2 * recording.selected.size()));
+      recording.selected.resize(
+          std::max<std::size_t>(element.id + 1, 2 * recording.selected.size()));
     recording.selected[element.id] = valueOf(selection, element);
   }
 }
@@ -108,8 +109,8 @@ void MapEdit::keep(const Elements& elements, Recording& recording, Touched& touc
   const EditedProperties properties(graph);
   std::size_t watched = 0;
   for (Element element : elements) {
-    const bool isWatched = watched < recording.watchedIds.size() &&
-                           recording.watchedIds[watched] == element.id;
+    const bool isWatched =
+        watched < recording.watchedIds.size() && recording.watchedIds[watched] == element.id;
     const bool wasSelected =
         element.id < recording.selected.size() && recording.selected[element.id];
     const bool selected = valueOf(properties.selection, element);

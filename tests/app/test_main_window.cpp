@@ -195,8 +195,8 @@ private slots:
     tlp::Camera& camera = view->getScene()->getGraphCamera();
     const tlp::Camera first = camera;
     auto wheel = [&](int notches) {
-      QWheelEvent event(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches),
-                        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+      QWheelEvent event(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                        Qt::NoModifier, Qt::NoScrollPhase, false);
       QApplication::sendEvent(view, &event);
     };
     for (int notches : {1, 1, 1})
@@ -371,7 +371,8 @@ private slots:
       QFile svg(dir.filePath("map.svg"));
       const tlp::Color three = idToColour[3];
       QVERIFY(svg.open(QIODevice::ReadOnly) &&
-              svg.readAll().contains(QColor(three.getR(), three.getG(), three.getB()).name().toLatin1()));
+              svg.readAll().contains(
+                  QColor(three.getR(), three.getG(), three.getB()).name().toLatin1()));
 
       // Many toggles, colourings and detail windows leave nothing behind: the same
       // widgets, map properties and one detail subgraph. (bench/soak_main_window
@@ -404,8 +405,14 @@ private slots:
     XFlush(display);
     QTest::qWait(500);
     XEvent event = {};
-    event.xkey = {KeyPress, 0, False, display, window, DefaultRootWindow(display), None,
-                  CurrentTime, 1, 1, 1, 1, ControlMask, XKeysymToKeycode(display, XK_q), True};
+    event.xkey = {KeyPress,    0,
+                  False,       display,
+                  window,      DefaultRootWindow(display),
+                  None,        CurrentTime,
+                  1,           1,
+                  1,           1,
+                  ControlMask, XKeysymToKeycode(display, XK_q),
+                  True};
     XSendEvent(display, window, True, KeyPressMask, &event);
     XFlush(display);
     XCloseDisplay(display);

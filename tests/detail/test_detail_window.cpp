@@ -108,8 +108,8 @@ private slots:
         {"R A B C D E F",
          "R>A R>B A>C B>D B>E B>F",
          "UDDDDDUUUU",
-         {"R-A-C 1/4", "R-A-C 1/4", "R-B-D 2/4", "R-B-E 3/4", "R-B-F 4/4", "R-B-F 4/4",
-          "R-B-F 4/4", "R-B-E 3/4", "R-B-D 2/4", "R-A-C 1/4", "R-A-C 1/4"}},
+         {"R-A-C 1/4", "R-A-C 1/4", "R-B-D 2/4", "R-B-E 3/4", "R-B-F 4/4", "R-B-F 4/4", "R-B-F 4/4",
+          "R-B-E 3/4", "R-B-D 2/4", "R-A-C 1/4", "R-A-C 1/4"}},
         {"R2 Y Z R1 X", "R1>X R2>Y R2>Z", "DD", {"R2-Y 1/3", "R2-Z 2/3", "R1-X 3/3"}},
         {"A A1 A2 S B B1 B2",
          "A>A1 A>A2 B>B1 B>B2",
@@ -117,7 +117,9 @@ private slots:
          {"A-A1 1/5", "A-A2 2/5", "S 3/5", "B-B1 4/5", "S 3/5", "A-A2 2/5"}},
         // Two forks in a row: a station's number counts every path through the
         // earlier successors of the stations before it.
-        {"R A B C D E", "R>A R>B A>C A>D B>C C>E D>E", "DDD",
+        {"R A B C D E",
+         "R>A R>B A>C A>D B>C C>E D>E",
+         "DDD",
          {"R-A-C-E 1/3", "R-A-D-E 2/3", "R-B-C-E 3/3", "R-B-C-E 3/3"}}};
     for (const auto& [names, edges, keys, paths] : cases) {
       MetroGraph metro(names, edges);
@@ -206,7 +208,10 @@ private slots:
           expected << QString::fromStdString(createLabel(p + 3, 0, 0));
         QCOMPARE(captions(details), expected);
         QCOMPARE(details.statusBar->currentMessage(),
-                 QString("Path 1 of 1 - stations %1 to %2 of %3").arg(pages[step] + 1).arg(last).arg(length));
+                 QString("Path 1 of 1 - stations %1 to %2 of %3")
+                     .arg(pages[step] + 1)
+                     .arg(last)
+                     .arg(length));
         for (QTagCloud* cell : details.widgetSeries)
           QCOMPARE(cell->pairs().value(0).first, QString("wind"));
       }

@@ -37,9 +37,8 @@ inline void playColourings(tlp::GlMainWidget* view, QPoint first, QPoint second,
 // their colours (not of their making, which changes as clouds go and come back).
 inline void openDetailWindows(QWidget* mainWindow, int count) {
   QList<QTagCloud*> clouds = mainWindow->findChildren<QTagCloud*>();
-  std::sort(clouds.begin(), clouds.end(), [](QTagCloud* a, QTagCloud* b) {
-    return a->tagColor().rgba() < b->tagColor().rgba();
-  });
+  std::sort(clouds.begin(), clouds.end(),
+            [](QTagCloud* a, QTagCloud* b) { return a->tagColor().rgba() < b->tagColor().rgba(); });
   for (int index = 0; index < count && !clouds.isEmpty(); ++index)
     QTest::mouseClick(clouds.at(index % clouds.size())->viewport(), Qt::LeftButton);
   QCoreApplication::processEvents();
