@@ -1,14 +1,19 @@
 // Times the middle click that toggles the downstream flow of the first station of a
-// 100,000-station map and the digit key that colours that flow, on a real map view.
-// Needs a display:
-//   xvfb-run -a -s "-screen 0 1600x1000x24" build/bench/bench_flow_selection
+// 100,000-station map and the digit key that colours that flow, on a real map view,
+// with every step recorded for undo. Needs a display:
+//   xvfb-run -a -s "-screen 0 1600x1000x24" build/bench/bench_flow_selection [rounds]
 // Each event is timed as a whole and split into the library's share (picking the
-// station, redrawing the map) and ours (the toggle, the colouring); ours must stay
-// under 100 ms. CPU times are those of the GUI thread, so they hold when the machine
-// is busy; the redraw's CPU time leaves out the renderer's own threads.
+// station, redrawing the map) and ours (the toggle, the colouring with its redraw
+// request); ours must stay under 100 ms. CPU times are those of the GUI thread, so
+// they hold when the machine is busy; the redraw's CPU time leaves out the
+// renderer's own threads. Then a long session of `rounds` (default 1,000) toggles and
+// colourings, recorded as the window records them, must grow resident memory by
+// under 300 MB: the history keeps the last 50 steps only.
 
 #include "clusterflow/TulipSetup.h"
 #include "interaction/ClusterFlowInteractor.h"
+#include "interaction/EditHistory.h"
+#include "interaction/MapGlWidget.h"
 
 #include <tulip/BooleanProperty.h>
 #include <tulip/Camera.h>
@@ -27,9 +32,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <functional>
 #include <random>
+#include <unistd.h>
 
 namespace {
 
@@ -108,6 +116,24 @@ size_t selectedStations(tlp::Graph* graph) {
   return count;
 }
 
+double residentMegabytes() {
+  long pages = 0, resident = 0;
+  std::ifstream("/proc/self/statm") >> pages >> resident;
+  return resident * double(sysconf(_SC_PAGESIZE)) / (1 << 20);
+}
+
+// One middle click's work without the picking and the redraw: the toggle of the
+// flow of `station`, recorded as one step of history.
+void recordedToggle(tlp::Graph* graph, tlp::node station, EditHistory& history) {
+  MapEdit edit(graph);
+  tlp::Observable::holdObservers();
+  selectNodeFlow(graph, station,
+                 graph->getProperty<tlp::BooleanProperty>("viewSelection")->getNodeValue(station));
+  tlp::Observable::unholdObservers();
+  if (edit.finish())
+    history.add(std::move(edit));
+}
+
 void showGraph(tlp::GlMainWidget& view, tlp::Graph* graph) {
   auto* layer = new tlp::GlLayer("Main");
   view.getScene()->addExistingLayer(layer);
@@ -125,10 +151,13 @@ int main(int argc, char** argv) {
   auto* layout = graph->getProperty<tlp::LayoutProperty>("viewLayout");
   const tlp::node first(0);
 
-  tlp::GlMainWidget view;
+  const int sessionRounds = argc > 1 ? std::atoi(argv[1]) : 1000;
+  MapGlWidget view;
   view.resize(1200, 800);
   showGraph(view, graph);
+  EditHistory history;
   ClusterFlowInteractor interactor;
+  interactor.setEditHistory(&history);
   view.installEventFilter(&interactor);
   view.show();
   while (!view.isVisible())
@@ -147,21 +176,16 @@ int main(int argc, char** argv) {
       view.viewportToScreen(camera.worldTo2DViewport(layout->getNodeValue(first)));
   const QPoint click(qRound(onScreen.x()), view.height() - qRound(onScreen.y()));
 
-  // A second view of the same graph that is never shown: a digit key sent there
-  // colours without redrawing, since hidden views do not draw.
-  tlp::GlMainWidget hiddenView;
-  showGraph(hiddenView, graph);
-
   size_t flow = 0, coloured = 0;
   QObject::connect(&interactor, &ClusterFlowInteractor::colourPathsChanged,
                    [&](int, tlp::Color, std::vector<tlp::node> nodes) { coloured = nodes.size(); });
 
-  Timings clickEvent{"middle click (pick, toggle, redraw)", {}, {}};
-  Timings keyEvent{"digit key (colour, redraw)", {}, {}};
+  Timings clickEvent{"middle click (pick, toggle, redraw request)", {}, {}};
+  Timings keyEvent{"digit key (colour, redraw request)", {}, {}};
   Timings pick{"  library: pick the station", {}, {}};
   Timings redraw{"  library: redraw the map", {}, {}};
-  Timings toggle{"  ours: toggle (hold, undo point, selectNodeFlow)", {}, {}};
-  Timings colouring{"  ours: colouring (handleColourEvent, no redraw)", {}, {}};
+  Timings toggle{"  ours: toggle (hold, selectNodeFlow, recorded)", {}, {}};
+  Timings colouring{"  ours: colouring with its redraw request, recorded", {}, {}};
   for (int repetition = 0; repetition < Repetitions; ++repetition) {
     const int digit = Qt::Key_0 + repetition % 10;
     clickEvent.time([&] {
@@ -181,33 +205,44 @@ int main(int argc, char** argv) {
       view.pickNodesEdges(click.x(), click.y(), picked);
     });
     redraw.time([&] { view.draw(true); });
-    toggle.time([&] {
-      tlp::Observable::holdObservers();
-      graph->push(true);
-      selectNodeFlow(graph, first, false);
-      tlp::Observable::unholdObservers();
-    });
+    toggle.time([&] { recordedToggle(graph, first, history); });
     colouring.time([&] {
       QKeyEvent key(QEvent::KeyPress, digit, Qt::NoModifier);
-      interactor.handleColourEvent(&hiddenView, &key);
+      interactor.handleColourEvent(&view, &key);
     });
     QCoreApplication::processEvents();
   }
 
-  // The same work on a copy of the map that never had an undo point: what the
-  // library's undo recording adds to the two figures above.
-  tlp::Graph* unrecorded = layeredMap();
-  tlp::GlMainWidget unrecordedView;
-  showGraph(unrecordedView, unrecorded);
-  Timings plainToggle{"  without undo recording: toggle", {}, {}};
-  Timings plainColouring{"  without undo recording: colouring", {}, {}};
+  // The same work unrecorded: what recording adds to the two figures above.
+  Timings plainToggle{"  unrecorded: toggle", {}, {}};
+  Timings plainColouring{"  unrecorded: colouring with its redraw request", {}, {}};
+  interactor.setEditHistory(nullptr);
   for (int repetition = 0; repetition < Repetitions; ++repetition) {
-    plainToggle.time([&] { selectNodeFlow(unrecorded, first, false); });
+    plainToggle.time([&] { selectNodeFlow(graph, first, false); });
     plainColouring.time([&] {
       QKeyEvent key(QEvent::KeyPress, Qt::Key_0 + repetition % 10, Qt::NoModifier);
-      interactor.handleColourEvent(&unrecordedView, &key);
+      interactor.handleColourEvent(&view, &key);
     });
+    QCoreApplication::processEvents();
   }
+  interactor.setEditHistory(&history);
+
+  // The long session: every round a recorded toggle and a colouring, with a redraw
+  // now and then. The first 50 rounds fill the history; growth is counted after.
+  auto session = [&](int rounds) {
+    for (int round = 0; round < rounds; ++round) {
+      recordedToggle(graph, first, history);
+      QKeyEvent key(QEvent::KeyPress, Qt::Key_0 + round % 10, Qt::NoModifier);
+      interactor.handleColourEvent(&view, &key);
+      if (round % 100 == 99)
+        QCoreApplication::processEvents();
+    }
+  };
+  const double residentAtStart = residentMegabytes();
+  session(50);
+  const double residentFull = residentMegabytes();
+  session(sessionRounds);
+  const double residentAtEnd = residentMegabytes();
 
   std::printf("map: %u stations, %u edges; flow of the first station: %zu stations, "
               "%zu stations in its colour\n",
@@ -215,5 +250,10 @@ int main(int argc, char** argv) {
   for (Timings* timings :
        {&clickEvent, &pick, &toggle, &keyEvent, &colouring, &redraw, &plainToggle, &plainColouring})
     timings->print();
-  return flow > 0 && coloured == flow ? 0 : 1;
+  std::printf("long session: resident %.0f MB at its start, %.0f MB with a full history (50 "
+              "rounds), %.0f MB after %d more toggles and colourings: %+.0f MB (limit 300)\n",
+              residentAtStart, residentFull, residentAtEnd, sessionRounds,
+              residentAtEnd - residentAtStart);
+  const bool withinMemory = residentAtEnd - residentAtStart < 300;
+  return flow > 0 && coloured == flow && withinMemory ? 0 : 1;
 }

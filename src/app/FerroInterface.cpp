@@ -3,13 +3,21 @@
 #include "detail/DynamicGraphSmallMultiples.h"
 #include "interaction/ClusterFlowInteractor.h"
 #include "interaction/GraphViewTools.h"
+#include "interaction/MapGlWidget.h"
+#include "interaction/MapNavigator.h"
+#include "mapexport/MapExport.h"
 #include "tagcloud/tagcache.h"
 #include "tagcloud/tagcloud.h"
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QList>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QStatusBar>
+#include <QToolTip>
 
 #include <tulip/DataSet.h>
 #include <tulip/GlGraphComposite.h>
@@ -41,21 +49,20 @@ const char* const kUsageHint =
 } // namespace
 
 FerroInterface::FerroInterface(QMainWindow* mainWindow)
-    : QWidget(mainWindow),
-      flowInteractor(new ClusterFlowInteractor()), panAndZoom(new tlp::MousePanNZoomNavigator()),
-      keysNav(new tlp::MouseNKeysNavigator()), tagCache(nullptr),
-      detailView(new DynamicGraphSmallMultiples(this)), topCount(15), binCount(10),
-      minFontSize(14), maxFontSize(35), backgroundColour(255, 255, 255, 255),
-      textFont("Verdana") {
+    : QWidget(mainWindow), flowInteractor(new ClusterFlowInteractor()),
+      panAndZoom(new tlp::MousePanNZoomNavigator()), keysNav(new tlp::MouseNKeysNavigator()),
+      mapNavigator(new MapNavigator(true, this)), tagCache(nullptr),
+      detailView(new DynamicGraphSmallMultiples(this)), topCount(15), binCount(10), minFontSize(14),
+      maxFontSize(35), backgroundColour(255, 255, 255, 255), textFont("Verdana") {
   detailView->hide();
   // The controller draws nothing itself; left visible, this empty child of the
   // main window would lie over the menu bar and swallow clicks on "File".
   hide();
   setupUi(mainWindow);
-  // The graph library cannot paint a view that shows no graph yet (Tulip 5.4
-  // dereferences the missing graph layer); openGraphOnGlWidget lets it paint.
-  ferroMapView->setUpdatesEnabled(false);
+  createShortcuts();
+  flowInteractor->setEditHistory(&history);
   qtWidgetConnections();
+  updateEditActions();
   tlp::GlDefaultSelectionColorManager::setManager(&selectionColour);
   splitter->setSizes(QList<int>{50, 50});
   statusbar->addWidget(new QLabel(tr(kUsageHint), statusbar));
@@ -68,9 +75,29 @@ void FerroInterface::qtWidgetConnections() {
           &FerroInterface::handleChangedMembership);
   connect(actionOrder_by_Frequency, &QAction::toggled, this,
           &FerroInterface::handleOrderByFrequencyChecked);
+  connect(flowInteractor, &ClusterFlowInteractor::edited, this, &FerroInterface::updateEditActions);
+  connect(actionUndo, &QAction::triggered, this, &FerroInterface::handleUndo);
+  connect(actionRedo, &QAction::triggered, this, &FerroInterface::handleRedo);
+  connect(actionFit_Map, &QAction::triggered, this, &FerroInterface::handleFitMap);
+  connect(actionExport_Map, &QAction::triggered, this, &FerroInterface::handleExportMap);
+  // Closing every window ends the event loop, the detail window's included.
+  connect(actionQuit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
+}
+
+void FerroInterface::createShortcuts() {
+  actionUndo->setShortcuts(QKeySequence::Undo);
+  QList<QKeySequence> redo = QKeySequence::keyBindings(QKeySequence::Redo);
+  if (!redo.contains(QKeySequence("Ctrl+Shift+Z")))
+    redo.prepend(QKeySequence("Ctrl+Shift+Z"));
+  actionRedo->setShortcuts(redo);
+  actionQuit->setShortcuts(QKeySequence::Quit);
+  if (actionQuit->shortcuts().isEmpty())
+    actionQuit->setShortcut(QKeySequence("Ctrl+Q"));
 }
 
 FerroInterface::~FerroInterface() {
+  ferroMapView->removeEventFilter(this);
+  ferroMapView->removeEventFilter(mapNavigator);
   ferroMapView->removeEventFilter(flowInteractor);
   delete flowInteractor;
   ferroMapView->removeEventFilter(panAndZoom);
@@ -91,6 +118,7 @@ void FerroInterface::initInterface() {
   if (graph == nullptr)
     return;
   nodeToFileId = getNodeToFileId();
+  nodeToClusterTime = ::nodeToClusterTime;
   tagCloudStub = getTagCloudStub();
   tagCache = getTagCloudCache();
   if (tagCache != nullptr)
@@ -104,11 +132,14 @@ void FerroInterface::initInterface() {
   openGraphOnGlWidget(graph, &dataSet, ferroMapView);
   setGraphView(ferroMapView, graph);
 
-  // Qt asks the filter installed last first.
+  // Qt asks the filter installed last first: the flows, the tooltip, then the
+  // wheel and the arrow keys, and the library's navigators for the rest.
   ferroMapView->installEventFilter(panAndZoom);
   ferroMapView->installEventFilter(keysNav);
+  ferroMapView->installEventFilter(mapNavigator);
+  ferroMapView->installEventFilter(this);
   ferroMapView->installEventFilter(flowInteractor);
-  ferroMapView->draw(true);
+  handleFitMap();
 }
 
 QStringList FerroInterface::tagIds(const std::vector<tlp::node>& nodes) const {
@@ -123,19 +154,16 @@ QStringList FerroInterface::tagIds(const std::vector<tlp::node>& nodes) const {
 
 void FerroInterface::handleColourPathsChanged(int tagCloudIndex, tlp::Color tagCloudColour,
                                               std::vector<tlp::node> affectedNodes) {
-  if (!tagCloudHash.contains(tagCloudIndex)) {
+  if (!affectedNodes.empty() && !tagCloudHash.contains(tagCloudIndex)) {
     auto* cloud = new QTagCloud(this);
     initTagCloud(cloud, tagCloudIndex, tagCloudColour);
-    // Two clouds per row, in the order their colours were first used.
-    const int place = tagCloudHash.size() - 1;
+    // Two clouds per row; a new one takes the first free place.
+    int place = 0;
+    while (tagCloudMatrix->itemAtPosition(place / 2, place % 2) != nullptr)
+      ++place;
     tagCloudMatrix->addWidget(cloud, place / 2, place % 2);
   }
-  const QStringList ids = tagIds(affectedNodes);
-  fileNameHash.insert(tagCloudIndex, ids);
-  if (tagCache == nullptr)
-    return;
-  QList<TagPair> tags = tagCache->buildPath(ids);
-  tagCloudHash.value(tagCloudIndex)->render(tags);
+  showTags(tagCloudIndex, tagIds(affectedNodes));
 }
 
 void FerroInterface::handleChangedMembership(int tagCloudIndex,
@@ -143,12 +171,41 @@ void FerroInterface::handleChangedMembership(int tagCloudIndex,
   QStringList ids = fileNameHash.value(tagCloudIndex);
   for (const QString& id : tagIds(affectedNodes))
     ids.removeAll(id);
-  fileNameHash.insert(tagCloudIndex, ids);
-  QTagCloud* cloud = tagCloudHash.value(tagCloudIndex);
-  if (cloud == nullptr || tagCache == nullptr)
+  showTags(tagCloudIndex, ids);
+}
+
+void FerroInterface::showTags(int tagCloudIndex, const QStringList& ids) {
+  if (ids.isEmpty()) {
+    fileNameHash.remove(tagCloudIndex);
+    removeTagCloud(tagCloudIndex);
+  } else {
+    fileNameHash.insert(tagCloudIndex, ids);
+    QTagCloud* cloud = tagCloudHash.value(tagCloudIndex);
+    if (cloud != nullptr && tagCache != nullptr) {
+      QList<TagPair> tags = tagCache->buildPath(ids);
+      cloud->render(tags);
+    }
+  }
+  followInDetailView(tagCloudIndex);
+}
+
+void FerroInterface::removeTagCloud(int index) {
+  QTagCloud* cloud = tagCloudHash.take(index);
+  if (cloud == nullptr)
     return;
-  QList<TagPair> tags = tagCache->buildPath(ids);
-  cloud->render(tags);
+  tagCloudMatrix->removeWidget(cloud);
+  delete cloud;
+}
+
+void FerroInterface::followInDetailView(int tagCloudIndex) {
+  if (!detailView->isVisible() || detailView->colourIndex() != tagCloudIndex)
+    return;
+  if (tagCloudHash.contains(tagCloudIndex)) {
+    showDetails(tagCloudIndex);
+  } else {
+    detailView->hide();
+    detailView->release();
+  }
 }
 
 void FerroInterface::initTagCloud(QTagCloud* cloud, int index, tlp::Color& colour) {
@@ -159,6 +216,7 @@ void FerroInterface::initTagCloud(QTagCloud* cloud, int index, tlp::Color& colou
   cloud->setTagFont(textFont);
   cloud->setMinFontSize(minFontSize);
   cloud->setMaxFontSize(maxFontSize);
+  cloud->setSortAlphabetic(!actionOrder_by_Frequency->isChecked());
   cloud->setid(index);
   // A focused cloud would take the arrow keys; the clouds are only clicked.
   cloud->setFocusPolicy(Qt::NoFocus);
@@ -166,17 +224,20 @@ void FerroInterface::initTagCloud(QTagCloud* cloud, int index, tlp::Color& colou
 }
 
 void FerroInterface::handleTagCloudClicked(int id) {
-  if (detailView != nullptr) {
-    detailView->hide();
-    delete detailView;
-  }
-  detailView = new DynamicGraphSmallMultiples(this);
-  detailView->initialize(ferroMapView->getScene()->getGlGraphComposite()->getGraph(), id,
-                         tagCloudStub, tagCloudHash.value(id), tagCache, &nodeToFileId,
-                         &nodeToNumObjects, &nodeToNumFeatures);
+  showDetails(id);
+  detailView->raise();
+}
+
+void FerroInterface::showDetails(int id) {
+  tlp::GlGraphComposite* composite = ferroMapView->getScene()->getGlGraphComposite();
+  if (composite == nullptr)
+    return;
+  // One window, rebuilt for each colour, in place of a new window each time.
+  detailView->initialize(composite->getGraph(), id, tagCloudStub, tagCloudHash.value(id), tagCache,
+                         &nodeToFileId, &nodeToNumObjects, &nodeToNumFeatures, &nodeToClusterTime);
   detailView->show();
   detailView->setSortAlphabetic(!actionOrder_by_Frequency->isChecked());
-  ferroMapView->draw(true);
+  requestDraw(ferroMapView);
 }
 
 void FerroInterface::handleOrderByFrequencyChecked(bool value) {
@@ -188,10 +249,117 @@ void FerroInterface::handleOrderByFrequencyChecked(bool value) {
     detailView->setSortAlphabetic(!value);
 }
 
+void FerroInterface::handleUndo() {
+  followEdit(history.undo());
+}
+
+void FerroInterface::handleRedo() {
+  followEdit(history.redo());
+}
+
+void FerroInterface::followEdit(const MapEdit* step) {
+  tlp::GlGraphComposite* composite = ferroMapView->getScene()->getGlGraphComposite();
+  if (step != nullptr && composite != nullptr) {
+    for (int index : step->colourIndices()) {
+      std::vector<tlp::node> members;
+      populateColourList(composite->getGraph(), index, members);
+      handleColourPathsChanged(index, idToColour[index], members);
+    }
+    requestDraw(ferroMapView);
+  }
+  updateEditActions();
+}
+
+void FerroInterface::updateEditActions() {
+  actionUndo->setEnabled(history.canUndo());
+  actionRedo->setEnabled(history.canRedo());
+}
+
+void FerroInterface::handleFitMap() {
+  if (ferroMapView->getScene()->getGlGraphComposite() == nullptr)
+    return;
+  ferroMapView->getScene()->centerScene();
+  requestDraw(ferroMapView);
+}
+
+void FerroInterface::handleExportMap() {
+  QFileDialog dialog(window(), tr("Export Map"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({tr("PNG image (*.png)"), tr("SVG drawing (*.svg)")});
+  // A name typed without suffix gets the chosen type's, before the dialog asks
+  // whether to replace an existing file.
+  dialog.setDefaultSuffix("png");
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    dialog.setDefaultSuffix(filter.contains("*.svg") ? "svg" : "png");
+  });
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return;
+  const QString path = dialog.selectedFiles().constFirst();
+  QString error;
+  if (exportMapTo(path, error))
+    statusbar->showMessage(tr("Map exported to %1").arg(path), 5000);
+  else
+    QMessageBox::warning(window(), tr("Export Map"), error);
+}
+
+bool FerroInterface::exportMapTo(const QString& path, QString& error) {
+  tlp::GlGraphComposite* composite = ferroMapView->getScene()->getGlGraphComposite();
+  const MapFormat format = mapFormatOf(path);
+  if (composite == nullptr) {
+    error = tr("There is no map to export.");
+    return false;
+  }
+  if (format != MapFormat::Svg && format != MapFormat::Png) {
+    error = tr("Cannot export to %1: the name must end in .png or .svg.").arg(path);
+    return false;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const bool written = exportMap(composite->getGraph(), path, format, kDefaultPngWidth, error);
+  QApplication::restoreOverrideCursor();
+  return written;
+}
+
+bool FerroInterface::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != ferroMapView || event->type() != QEvent::ToolTip)
+    return false;
+  auto* help = static_cast<QHelpEvent*>(event);
+  tlp::SelectedEntity picked;
+  if (ferroMapView->getScene()->getGlGraphComposite() != nullptr &&
+      ferroMapView->pickNodesEdges(help->x(), help->y(), picked, nullptr, true, false) &&
+      picked.getEntityType() == tlp::SelectedEntity::NODE_SELECTED)
+    QToolTip::showText(help->globalPos(), stationToolTip(picked.getNode()), ferroMapView);
+  else
+    QToolTip::hideText();
+  return true;
+}
+
+QString FerroInterface::stationToolTip(tlp::node n) const {
+  const auto clusterTime = nodeToClusterTime.find(n);
+  if (clusterTime == nodeToClusterTime.end())
+    return QString();
+  const auto count = [](const NodeToCount& counts, tlp::node station) {
+    const auto found = counts.find(station);
+    return found == counts.end() ? 0u : found->second;
+  };
+  QString text = tr("Time step %1, cluster %2\n%3 documents, %4 terms")
+                     .arg(clusterTime->second.second)
+                     .arg(clusterTime->second.first)
+                     .arg(count(nodeToNumObjects, n))
+                     .arg(count(nodeToNumFeatures, n));
+  if (tagCache != nullptr) {
+    QStringList words;
+    for (const TagPair& tag : tagCache->buildPath(tagIds({n})).mid(0, 5))
+      words << tag.first;
+    if (!words.isEmpty())
+      text += "\n" + words.join(", ");
+  }
+  return text;
+}
+
 void FerroInterface::openGraphOnGlWidget(tlp::Graph* graph, tlp::DataSet* dataSet,
                                          tlp::GlMainWidget* view) {
   deleteCompositeInfo(showGraphInView(view, graph, dataSet));
-  view->setUpdatesEnabled(true);
+  requestDraw(view);
 }
 
 void FerroInterface::deleteCompositeInfo(tlp::GlGraphComposite* oldComposite) {

@@ -1,4 +1,5 @@
 #include "app/FerroInterface.h"
+#include "app/LoadProgressDialog.h"
 #include "clusterflow/GenClusterMap.h"
 #include "clusterflow/TulipSetup.h"
 #include "dataset/LoaderArguments.h"
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     std::cerr << error.toLocal8Bit().constData() << std::endl;
     return 1;
   }
-  const int result = loadFiles(arguments.argc(), arguments.argv(), false);
+  const int result = LoadProgressDialog().load(arguments.argc(), arguments.argv());
   if (result > 0)
     return result;
 

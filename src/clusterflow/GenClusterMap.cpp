@@ -13,6 +13,7 @@
 #include <iostream>
 #include <memory>
 #include <unistd.h>
+#include <utility>
 
 ClusterTimeToNode clusterTimeToNode(10);
 NodeToClusterTime nodeToClusterTime(10);
@@ -60,11 +61,22 @@ std::string clusterFileName(const std::string& stub, int time, const std::string
   return stub + toString(time) + "." + extension;
 }
 
+LoadProgress loadProgress;
+int loadStages = 6; // one more when the map is saved
+
+void reportStage(const char* stage, int done) {
+  if (loadProgress)
+    loadProgress(stage, done, loadStages);
+}
+
 // The pipeline that turns the bare graph into the finished metro map.
 void runGraphPipeline(tlp::Graph* graph) {
+  reportStage("Simplifying the graph", 3);
   deleteMultiEdges(graph);
+  reportStage("Labelling the stations", 4);
   findMajorStations(graph);
   clusterProperties(graph);
+  reportStage("Laying out the map", 5);
   subwayLayout(graph);
 }
 
@@ -121,6 +133,10 @@ bool saveGraphSafely(tlp::Graph* graph, const std::string& path) {
 
 } // namespace
 
+void setLoadProgress(LoadProgress progress) {
+  loadProgress = std::move(progress);
+}
+
 unsigned int numObjects(tlp::node n) {
   return idCount(clusterTimeToIdListObjects, n);
 }
@@ -174,6 +190,8 @@ int loadFiles(int argc, char** argv, bool writeToDisk) {
     return 1;
   }
 
+  loadStages = writeToDisk ? 7 : 6;
+  reportStage("Reading the timeline", 0);
   std::cerr << "Loading timeline... " << std::flush;
   std::vector<timeline::Series> timeClusterList;
   int maxTime = -1;
@@ -206,11 +224,13 @@ int loadFiles(int argc, char** argv, bool writeToDisk) {
 
   tlp::Graph* graph = tlp::newGraph();
 
+  reportStage("Building the cluster graph", 1);
   std::cerr << "Creating cluster graph..." << std::flush;
   timelineToGraph(graph, timeClusterList);
   std::cerr << std::endl;
   timeClusterList = std::vector<timeline::Series>();
 
+  reportStage("Reading the cluster files", 2);
   std::cerr << "Loading cluster files... " << std::flush;
   for (int time = 1; time <= maxTime; ++time) {
     std::cerr << "." << std::flush;
@@ -227,6 +247,8 @@ int loadFiles(int argc, char** argv, bool writeToDisk) {
 
   runGraphPipeline(graph);
 
+  if (writeToDisk)
+    reportStage("Saving the map", 6);
   if (writeToDisk && !saveGraphSafely(graph, outputPath)) {
     std::cerr << "Could not write file " << outputPath << std::endl;
     delete graph;
@@ -234,5 +256,6 @@ int loadFiles(int argc, char** argv, bool writeToDisk) {
   }
 
   clusterFlowDiagram = graph;
+  reportStage("Done", loadStages);
   return 0;
 }

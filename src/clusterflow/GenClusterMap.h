@@ -14,6 +14,7 @@
 #include <tulip/Edge.h>
 #include <tulip/Node.h>
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -53,6 +54,13 @@ unsigned int numFeatures(tlp::node n);
 // graph file to write), builds, styles and lays out the graph and publishes it.
 // Returns 0 on success and 1 on any error, after a message on standard error.
 int loadFiles(int argc, char** argv, bool writeToDisk);
+
+// Told by loadFiles of each stage it starts, with the number of its stages already
+// done and their total, and once more with done == total when the load has
+// succeeded. Called on the loading thread; it may pump the event loop. Empty (the
+// default): nobody is told. The texts on standard error stay the same either way.
+using LoadProgress = std::function<void(const char* stage, int done, int total)>;
+void setLoadProgress(LoadProgress progress);
 
 // Appends the non-empty pieces of str between any of the characters of delim.
 void stringSplit(std::string str, std::string delim, std::vector<std::string>& results);

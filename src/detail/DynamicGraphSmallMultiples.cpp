@@ -1,11 +1,14 @@
 #include "detail/DynamicGraphSmallMultiples.h"
 
 #include "interaction/GraphViewTools.h"
+#include "interaction/MapGlWidget.h"
+#include "interaction/MapNavigator.h"
 #include "tagcloud/tagcache.h"
 #include "tagcloud/tagcloud.h"
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <tulip/AcyclicTest.h>
@@ -20,6 +23,7 @@
 #include <tulip/MouseInteractors.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <iostream>
 
 namespace {
@@ -34,22 +38,48 @@ unsigned int countOf(NodeToCount* counts, tlp::node n) {
 } // namespace
 
 DynamicGraphSmallMultiples::DynamicGraphSmallMultiples(QWidget*)
-    : QWidget(nullptr), panAndZoom(new tlp::MousePanNZoomNavigator) {
+    : QWidget(nullptr), panAndZoom(new tlp::MousePanNZoomNavigator),
+      mapNavigator(new MapNavigator(false, this)) {
   setupUi(this);
   splitter->setSizes({40, 60});
+  // A window beside the main one: closing the main window ends the program.
+  setAttribute(Qt::WA_QuitOnClose, false);
+  // Asked last-installed first: the wheel zooms about the pointer, the rest goes on.
+  localPathView->installEventFilter(panAndZoom);
+  localPathView->installEventFilter(mapNavigator);
 }
 
 DynamicGraphSmallMultiples::~DynamicGraphSmallMultiples() {
-  clearUi();
+  release();
+  localPathView->removeEventFilter(mapNavigator);
+  localPathView->removeEventFilter(panAndZoom);
+  delete panAndZoom;
   if (indexSubGraph != nullptr) {
-    // The view's composite still watches the subgraph: it goes first.
+    // The view watches the subgraph and its selection and keeps pointers to them
+    // inside the library: it goes first, while they still exist.
     releaseGraphComposite();
+    delete localPathView;
+    localPathView = nullptr;
     indexSubGraph->getSuperGraph()->delAllSubGraphs(indexSubGraph);
   }
-  if (panAndZoom != nullptr) {
-    localPathView->removeEventFilter(panAndZoom);
-    delete panAndZoom;
-  }
+}
+
+void DynamicGraphSmallMultiples::release() {
+  clearUi();
+  numWidgets = 0;
+  if (indexSubGraph != nullptr)
+    indexSubGraph->clear();
+  roots.clear();
+  outDegOrder.clear();
+  pathsFrom.clear();
+  pathTotal = 0;
+  curPath.clear();
+  curRootIndex = 0;
+  curStart = 0;
+  curEnd = kCellsPerPage;
+  macroCloud = nullptr;
+  shownColour = -1;
+  statusBar->clearMessage();
 }
 
 void DynamicGraphSmallMultiples::initialize(tlp::Graph* newSplitMergeGraph, int tagCloudIndex,
@@ -57,7 +87,9 @@ void DynamicGraphSmallMultiples::initialize(tlp::Graph* newSplitMergeGraph, int 
                                             QTagCloud* newMacroCloud, TagCache* newCache,
                                             NodeToFileId* newNodeToFileId,
                                             NodeToCount* newNodeToNumObjects,
-                                            NodeToCount* newNodeToNumFeatures) {
+                                            NodeToCount* newNodeToNumFeatures,
+                                            const NodeToClusterTime* newNodeToClusterTime) {
+  release();
   tagCloudStub = newTagCloudStub;
   macroCloud = newMacroCloud;
   tagCache = newCache;
@@ -65,9 +97,37 @@ void DynamicGraphSmallMultiples::initialize(tlp::Graph* newSplitMergeGraph, int 
   nodeToFileId = newNodeToFileId;
   nodeToNumObjects = newNodeToNumObjects;
   nodeToNumFeatures = newNodeToNumFeatures;
+  nodeToClusterTime = newNodeToClusterTime;
+  shownColour = tagCloudIndex;
 
+  buildSubGraph(tagCloudIndex);
+  if (!showSubGraph(tagCloudIndex))
+    return;
+  initOutDegOrder();
+  countPaths();
+  initPath(false);
+  highlightPath();
+  curEnd = std::min<unsigned int>(curPath.size(), kCellsPerPage);
+  populateSMView();
+}
+
+void DynamicGraphSmallMultiples::buildSubGraph(int tagCloudIndex) {
+  // One subgraph serves every colour: the view's level-of-detail calculator keeps
+  // pointers to the graph it showed and to its selection, and fails on the next
+  // drawing once they are deleted.
+  if (indexSubGraph == nullptr) {
+    indexSubGraph = splitMergeGraph->addSubGraph();
+    // Made before the view takes the subgraph, so that the view draws this
+    // selection from the start.
+    indexSubGraph->getLocalProperty<tlp::BooleanProperty>("viewSelection");
+    tlp::DataSet noParameters;
+    openGraphOnGlWidget(indexSubGraph, &noParameters, localPathView);
+  }
+  // Without "Colour ID" no station has a colour; asking for it would make one whose
+  // default, 0, puts every station into colour 0.
+  if (!splitMergeGraph->existProperty("Colour ID"))
+    return;
   tlp::IntegerProperty* colourId = splitMergeGraph->getProperty<tlp::IntegerProperty>("Colour ID");
-  indexSubGraph = splitMergeGraph->addSubGraph();
   for (tlp::node n : splitMergeGraph->nodes())
     if (colourId->getNodeValue(n) == tagCloudIndex)
       indexSubGraph->addNode(n);
@@ -81,30 +141,25 @@ void DynamicGraphSmallMultiples::initialize(tlp::Graph* newSplitMergeGraph, int 
   for (tlp::node n : indexSubGraph->nodes())
     if (indexSubGraph->indeg(n) == 0)
       roots.push_back(n);
+}
 
-  if (roots.empty()) {
-    std::cerr << "No roots detected." << std::endl;
-    return;
-  }
+bool DynamicGraphSmallMultiples::showSubGraph(int tagCloudIndex) {
+  setLocalGraphView(localPathView, indexSubGraph);
+  requestDraw(localPathView);
+  std::string problem;
   // The loader only builds acyclic graphs; on any other graph a path could run
   // round a cycle for ever.
-  if (!tlp::AcyclicTest::isAcyclic(indexSubGraph)) {
-    std::cerr << "The stations of colour " << tagCloudIndex << " form a cycle: no path is shown."
-              << std::endl;
-    roots.clear();
-    return;
-  }
-
-  initOutDegOrder();
-  initPath(false);
-  highlightPath();
-  curEnd = std::min<unsigned int>(curPath.size(), kCellsPerPage);
-
-  tlp::DataSet noParameters;
-  openGraphOnGlWidget(indexSubGraph, &noParameters, localPathView);
-  setLocalGraphView(localPathView, indexSubGraph);
-  localPathView->installEventFilter(panAndZoom);
-  populateSMView();
+  if (roots.empty())
+    problem = "No roots detected.";
+  else if (!tlp::AcyclicTest::isAcyclic(indexSubGraph))
+    problem = "The stations of colour " + std::to_string(tagCloudIndex) +
+              " form a cycle: no path is shown.";
+  if (problem.empty())
+    return true;
+  roots.clear();
+  std::cerr << problem << std::endl;
+  statusBar->showMessage(QString::fromStdString(problem));
+  return false;
 }
 
 void DynamicGraphSmallMultiples::openGraphOnGlWidget(tlp::Graph* graph, tlp::DataSet* dataSet,
@@ -134,8 +189,15 @@ void setLocalGraphView(tlp::GlMainWidget* glGraph, tlp::Graph*) {
 }
 
 std::string createLabel(int t, unsigned int obj, unsigned int feat) {
-  return "At time " + std::to_string(t + 1) + ": cluster has " + std::to_string(obj) +
+  return "At time " + std::to_string(t) + ": cluster has " + std::to_string(obj) +
          " documents and " + std::to_string(feat) + " terms.";
+}
+
+int DynamicGraphSmallMultiples::timeStepOf(tlp::node n) const {
+  if (nodeToClusterTime == nullptr)
+    return 0;
+  const auto clusterTime = nodeToClusterTime->find(n);
+  return clusterTime == nodeToClusterTime->end() ? 0 : clusterTime->second.second;
 }
 
 void DynamicGraphSmallMultiples::populateSMView() {
@@ -155,7 +217,7 @@ void DynamicGraphSmallMultiples::populateSMView() {
     initTagCloud(cloud, n);
     const unsigned int terms = countOf(nodeToNumFeatures, n);
     const unsigned int documents = countOf(nodeToNumObjects, n);
-    auto* label = new QLabel(QString::fromStdString(createLabel(p, documents, terms)));
+    auto* label = new QLabel(QString::fromStdString(createLabel(timeStepOf(n), documents, terms)));
     label->setFixedHeight(14);
     auto* layout = new QVBoxLayout;
     layout->addWidget(cloud);
@@ -169,6 +231,67 @@ void DynamicGraphSmallMultiples::populateSMView() {
     widgets.push_back(container);
   }
   numWidgets = built;
+  showPosition();
+}
+
+void DynamicGraphSmallMultiples::showPosition() {
+  if (curPath.empty())
+    return;
+  statusBar->showMessage(QString("Path %1 of %2 - stations %3 to %4 of %5")
+                             .arg(pathNumber())
+                             .arg(pathTotal)
+                             .arg(curStart + 1)
+                             .arg(std::min<std::size_t>(curEnd, curPath.size()))
+                             .arg(curPath.size()));
+}
+
+namespace {
+
+// Path counts grow exponentially with the forks of a braided line; they stop at the
+// largest number rather than wrap round.
+std::uint64_t saturatingSum(std::uint64_t a, std::uint64_t b) {
+  return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
+} // namespace
+
+// Stations in reverse topological order (Kahn's algorithm backwards from the ends),
+// so that every station's successors are counted before it, without recursion.
+void DynamicGraphSmallMultiples::countPaths() {
+  std::unordered_map<tlp::node, unsigned int> unknownSuccessors;
+  std::vector<tlp::node> ready;
+  for (tlp::node n : indexSubGraph->nodes()) {
+    unknownSuccessors[n] = static_cast<unsigned int>(successors(n).size());
+    if (successors(n).empty())
+      ready.push_back(n);
+  }
+  while (!ready.empty()) {
+    const tlp::node n = ready.back();
+    ready.pop_back();
+    std::uint64_t paths = successors(n).empty() ? 1 : 0;
+    for (tlp::node next : successors(n))
+      paths = saturatingSum(paths, pathsFrom[next]);
+    pathsFrom[n] = paths;
+    for (tlp::node previous : indexSubGraph->getInNodes(n))
+      if (--unknownSuccessors[previous] == 0)
+        ready.push_back(previous);
+  }
+  pathTotal = 0;
+  for (tlp::node root : roots)
+    pathTotal = saturatingSum(pathTotal, pathsFrom[root]);
+}
+
+std::uint64_t DynamicGraphSmallMultiples::pathNumber() const {
+  std::uint64_t before = 0;
+  for (int r = 0; r < curRootIndex; ++r)
+    before = saturatingSum(before, pathsFrom.at(roots[r]));
+  // Every path through an earlier successor of a station on the path comes first.
+  for (std::size_t i = 0; i + 1 < curPath.size(); ++i) {
+    const std::vector<tlp::node>& next = successors(curPath[i].first);
+    for (int j = 0; j < curPath[i].second; ++j)
+      before = saturatingSum(before, pathsFrom.at(next[j]));
+  }
+  return saturatingSum(before, 1);
 }
 
 void DynamicGraphSmallMultiples::initTagCloud(QTagCloud* cloud, const tlp::node& curNode) {
@@ -300,7 +423,7 @@ void DynamicGraphSmallMultiples::highlightPath() {
     if (e.isValid())
       selection->setEdgeValue(e, true);
   }
-  localPathView->draw(true);
+  requestDraw(localPathView);
 }
 
 void DynamicGraphSmallMultiples::showNewPath() {

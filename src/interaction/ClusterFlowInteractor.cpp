@@ -1,5 +1,8 @@
 #include "interaction/ClusterFlowInteractor.h"
 
+#include "interaction/EditHistory.h"
+#include "interaction/MapGlWidget.h"
+
 #include <tulip/BooleanProperty.h>
 #include <tulip/ColorProperty.h>
 #include <tulip/GlGraphComposite.h>
@@ -12,7 +15,8 @@
 #include <QMouseEvent>
 
 #include <algorithm>
-#include <map>
+#include <optional>
+#include <utility>
 
 const tlp::Color idToColour[10] = {tlp::Color(37, 89, 193, 255),   tlp::Color(157, 86, 74, 255),
                                    tlp::Color(25, 131, 65, 255),   tlp::Color(100, 87, 130, 255),
@@ -21,8 +25,6 @@ const tlp::Color idToColour[10] = {tlp::Color(37, 89, 193, 255),   tlp::Color(15
                                    tlp::Color(240, 140, 140, 255), tlp::Color(0, 0, 0, 255)};
 
 namespace {
-
-const char* const ColourIdName = "Colour ID";
 
 // A flag property the graph may lack; reading it must not add it to the graph.
 tlp::BooleanProperty* optionalFlags(tlp::Graph* graph, const std::string& name) {
@@ -170,17 +172,19 @@ void selectEdgeFlow(tlp::Graph* clusterGraph, const tlp::edge& e, bool value) {
   }
 }
 
-void handleFlowEvent(tlp::GlMainWidget* glMainWidget, QMouseEvent* qMouseEv) {
+bool handleFlowEvent(tlp::GlMainWidget* glMainWidget, QMouseEvent* qMouseEv,
+                     std::optional<MapEdit>* edit) {
   tlp::SelectedEntity picked;
   if (!glMainWidget->pickNodesEdges(qMouseEv->x(), qMouseEv->y(), picked))
-    return;
+    return false;
   tlp::Graph* graph = shownGraph(glMainWidget);
   if (graph == nullptr)
-    return;
+    return false;
 
+  if (edit != nullptr)
+    edit->emplace(graph);
   tlp::Observable::holdObservers();
   tlp::BooleanProperty* selection = graph->getProperty<tlp::BooleanProperty>("viewSelection");
-  graph->push(true);
   if (picked.getEntityType() == tlp::SelectedEntity::EDGE_SELECTED) {
     const tlp::edge e = picked.getEdge();
     selectEdgeFlow(graph, e, selection->getEdgeValue(e));
@@ -189,75 +193,47 @@ void handleFlowEvent(tlp::GlMainWidget* glMainWidget, QMouseEvent* qMouseEv) {
     selectNodeFlow(graph, n, selection->getNodeValue(n));
   }
   tlp::Observable::unholdObservers();
-  glMainWidget->draw(true);
+  requestDraw(glMainWidget);
+  return true;
 }
 
 void populateColourList(tlp::Graph* graph, int index, std::vector<tlp::node>& colourList) {
   // Asking for a missing local property would create one whose default, 0, is a
   // colour index: every node would seem to carry colour 0.
-  if (!graph->existLocalProperty(ColourIdName))
+  if (!graph->existLocalProperty("Colour ID"))
     return;
   const tlp::IntegerProperty* colourIds =
-      graph->getLocalProperty<tlp::IntegerProperty>(ColourIdName);
+      graph->getLocalProperty<tlp::IntegerProperty>("Colour ID");
   for (tlp::node n : graph->nodes()) {
     if (colourIds->getNodeValue(n) == index)
       colourList.push_back(n);
   }
 }
 
-ClusterFlowInteractor::~ClusterFlowInteractor() = default;
-
-bool ClusterFlowInteractor::eventFilter(QObject* watched, QEvent* event) {
-  auto* glMainWidget = qobject_cast<tlp::GlMainWidget*>(watched);
-  if (glMainWidget == nullptr)
-    return false;
-  if (event->type() == QEvent::MouseButtonPress) {
-    auto* mouseEvent = static_cast<QMouseEvent*>(event);
-    if (mouseEvent->buttons() == Qt::MiddleButton) {
-      handleFlowEvent(glMainWidget, mouseEvent);
+bool hasSomethingToColour(tlp::Graph* graph) {
+  const tlp::BooleanProperty* selection = graph->getProperty<tlp::BooleanProperty>("viewSelection");
+  const tlp::BooleanProperty* dummies = optionalFlags(graph, "Is Dummy");
+  for (tlp::node n : graph->nodes())
+    if (selection->getNodeValue(n) && !isSet(dummies, n))
       return true;
-    }
-    return false;
-  }
-  if (event->type() == QEvent::KeyPress)
-    return handleColourEvent(glMainWidget, static_cast<QKeyEvent*>(event));
+  for (tlp::edge e : graph->edges())
+    if (selection->getEdgeValue(e))
+      return true;
   return false;
 }
 
-bool ClusterFlowInteractor::handleColourEvent(tlp::GlMainWidget* glMainWidget,
-                                              QKeyEvent* keyEvent) {
-  tlp::Graph* graph = shownGraph(glMainWidget);
-  if (graph == nullptr)
-    return false;
-  tlp::BooleanProperty* selection = graph->getProperty<tlp::BooleanProperty>("viewSelection");
-
-  const int key = keyEvent->key();
-  if (key < Qt::Key_0 || key > Qt::Key_9) {
-    if (key != Qt::Key_Escape)
-      return false;
-    selection->setAllNodeValue(false);
-    selection->setAllEdgeValue(false);
-    glMainWidget->draw(true);
-    return true;
-  }
-  const int index = key - Qt::Key_0;
-
+ColourMoves colourSelection(tlp::Graph* graph, int index) {
+  const tlp::BooleanProperty* selection = graph->getProperty<tlp::BooleanProperty>("viewSelection");
   const tlp::BooleanProperty* majorStations = optionalFlags(graph, "Is Major Station");
   const tlp::BooleanProperty* dummies = optionalFlags(graph, "Is Dummy");
   // Colours live in the graph's own "Colour ID": a view of a subgraph must not take
-  // an ancestor's for its own. A new one starts at -1 everywhere, "no colour", since
-  // the property's own default, 0, is a colour.
-  if (!graph->existLocalProperty(ColourIdName)) {
-    tlp::IntegerProperty* created = graph->getLocalProperty<tlp::IntegerProperty>(ColourIdName);
-    created->setAllNodeValue(-1);
-    created->setAllEdgeValue(-1);
-  }
-  tlp::IntegerProperty* colourIds = graph->getLocalProperty<tlp::IntegerProperty>(ColourIdName);
+  // an ancestor's for its own.
+  tlp::IntegerProperty* colourIds = pathColourIds(graph);
   tlp::ColorProperty* borderColours = graph->getProperty<tlp::ColorProperty>("viewBorderColor");
   tlp::ColorProperty* fillColours = graph->getProperty<tlp::ColorProperty>("viewColor");
   const tlp::Color flowColour = idToColour[index];
 
-  std::map<int, std::vector<tlp::node>> leftColours;
+  ColourMoves moves;
   for (tlp::node n : graph->nodes()) {
     if (!selection->getNodeValue(n) || isSet(dummies, n))
       continue;
@@ -265,8 +241,9 @@ bool ClusterFlowInteractor::handleColourEvent(tlp::GlMainWidget* glMainWidget,
     if (!isSet(majorStations, n))
       fillColours->setNodeValue(n, flowColour);
     const int oldIndex = colourIds->getNodeValue(n);
-    if (oldIndex >= 0)
-      leftColours[oldIndex].push_back(n);
+    // A station that keeps its colour stays in that colour's cloud.
+    if (oldIndex >= 0 && oldIndex != index)
+      moves[oldIndex].push_back(n);
     colourIds->setNodeValue(n, index);
   }
   for (tlp::edge e : graph->edges()) {
@@ -278,15 +255,77 @@ bool ClusterFlowInteractor::handleColourEvent(tlp::GlMainWidget* glMainWidget,
     fillColours->setEdgeValue(e, edgeColour);
     colourIds->setEdgeValue(e, index);
   }
+  return moves;
+}
 
-  std::vector<tlp::node> members;
-  populateColourList(graph, index, members);
-  emit colourPathsChanged(index, flowColour, members);
-  for (const auto& [oldIndex, nodes] : leftColours)
-    emit changedMembership(oldIndex, nodes);
-
+void clearSelection(tlp::Graph* graph) {
+  tlp::BooleanProperty* selection = graph->getProperty<tlp::BooleanProperty>("viewSelection");
   selection->setAllNodeValue(false);
   selection->setAllEdgeValue(false);
-  glMainWidget->draw(true);
+}
+
+ClusterFlowInteractor::~ClusterFlowInteractor() = default;
+
+bool ClusterFlowInteractor::eventFilter(QObject* watched, QEvent* event) {
+  auto* glMainWidget = qobject_cast<tlp::GlMainWidget*>(watched);
+  if (glMainWidget == nullptr)
+    return false;
+  if (event->type() == QEvent::MouseButtonPress) {
+    auto* mouseEvent = static_cast<QMouseEvent*>(event);
+    if (mouseEvent->buttons() == Qt::MiddleButton) {
+      std::optional<MapEdit> edit;
+      if (handleFlowEvent(glMainWidget, mouseEvent, history != nullptr ? &edit : nullptr))
+        record(edit);
+      return true;
+    }
+    return false;
+  }
+  if (event->type() == QEvent::KeyPress)
+    return handleColourEvent(glMainWidget, static_cast<QKeyEvent*>(event));
+  return false;
+}
+
+void ClusterFlowInteractor::setEditHistory(EditHistory* newHistory) {
+  history = newHistory;
+}
+
+bool ClusterFlowInteractor::handleColourEvent(tlp::GlMainWidget* glMainWidget,
+                                              QKeyEvent* keyEvent) {
+  tlp::Graph* graph = shownGraph(glMainWidget);
+  if (graph == nullptr)
+    return false;
+  const int key = keyEvent->key();
+  const bool digit = key >= Qt::Key_0 && key <= Qt::Key_9;
+  if (!digit && key != Qt::Key_Escape)
+    return false;
+  // With nothing to colour a digit changes nothing: it would only announce a colour
+  // that may have no station, and so an empty cloud.
+  if (digit && !hasSomethingToColour(graph))
+    return true;
+
+  std::optional<MapEdit> edit;
+  if (history != nullptr)
+    edit.emplace(graph);
+  if (digit) {
+    const int index = key - Qt::Key_0;
+    if (edit)
+      edit->watchColoursOfSelection();
+    const ColourMoves moves = colourSelection(graph, index);
+    std::vector<tlp::node> members;
+    populateColourList(graph, index, members);
+    emit colourPathsChanged(index, idToColour[index], members);
+    for (const auto& [oldIndex, nodes] : moves)
+      emit changedMembership(oldIndex, nodes);
+  }
+  clearSelection(graph);
+  record(edit);
+  requestDraw(glMainWidget);
   return true;
+}
+
+void ClusterFlowInteractor::record(std::optional<MapEdit>& edit) {
+  if (edit && edit->finish()) {
+    history->add(std::move(*edit));
+    emit edited();
+  }
 }

@@ -8,6 +8,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -55,7 +56,8 @@ struct MetroGraph {
     return graph->existEdge(station.at(from), station.at(to));
   }
   void open(DynamicGraphSmallMultiples& details, int colour = 2, TagCache* cache = nullptr) {
-    details.initialize(graph, colour, "news", nullptr, cache, &fileIds, &documents, &terms);
+    details.initialize(graph, colour, "news", nullptr, cache, &fileIds, &documents, &terms,
+                       &clusterTimes);
   }
   // The current path as "R-A-C".
   QString pathOf(const Details& details) const {
@@ -69,6 +71,7 @@ struct MetroGraph {
   std::map<std::string, tlp::node> station;
   NodeToFileId fileIds;
   NodeToCount documents, terms;
+  NodeToClusterTime clusterTimes;
 };
 
 // Types `keys` into the window: D(own), U(p), R(ight), L(eft), E(scape), P(ageDown).
@@ -97,28 +100,39 @@ class TestDetailWindow : public QObject {
 private slots:
   void initTestCase() { initTulip(); }
 
-  // The path shown on opening, then one per key; Down at the last path and Up at
-  // the first stay put; roots come in node order.
+  // The path shown on opening, then one per key, with its number in the status
+  // bar; Down at the last path and Up at the first stay put; roots come in node
+  // order.
   void pathsFollowDepthFirstOrder() {
     const std::tuple<std::string, std::string, std::string, QStringList> cases[] = {
         {"R A B C D E F",
          "R>A R>B A>C B>D B>E B>F",
          "UDDDDDUUUU",
-         {"R-A-C", "R-A-C", "R-B-D", "R-B-E", "R-B-F", "R-B-F", "R-B-F", "R-B-E", "R-B-D", "R-A-C",
-          "R-A-C"}},
-        {"R2 Y Z R1 X", "R1>X R2>Y R2>Z", "DD", {"R2-Y", "R2-Z", "R1-X"}},
+         {"R-A-C 1/4", "R-A-C 1/4", "R-B-D 2/4", "R-B-E 3/4", "R-B-F 4/4", "R-B-F 4/4", "R-B-F 4/4",
+          "R-B-E 3/4", "R-B-D 2/4", "R-A-C 1/4", "R-A-C 1/4"}},
+        {"R2 Y Z R1 X", "R1>X R2>Y R2>Z", "DD", {"R2-Y 1/3", "R2-Z 2/3", "R1-X 3/3"}},
         {"A A1 A2 S B B1 B2",
          "A>A1 A>A2 B>B1 B>B2",
          "DDDUU",
-         {"A-A1", "A-A2", "S", "B-B1", "S", "A-A2"}}};
+         {"A-A1 1/5", "A-A2 2/5", "S 3/5", "B-B1 4/5", "S 3/5", "A-A2 2/5"}},
+        // Two forks in a row: a station's number counts every path through the
+        // earlier successors of the stations before it.
+        {"R A B C D E",
+         "R>A R>B A>C A>D B>C C>E D>E",
+         "DDD",
+         {"R-A-C-E 1/3", "R-A-D-E 2/3", "R-B-C-E 3/3", "R-B-C-E 3/3"}}};
     for (const auto& [names, edges, keys, paths] : cases) {
       MetroGraph metro(names, edges);
       Details details;
       metro.open(details);
-      QStringList walked{metro.pathOf(details)};
+      auto shown = [&] {
+        const QStringList words = details.statusBar->currentMessage().split(' ');
+        return metro.pathOf(details) + ' ' + words.value(1) + '/' + words.value(3);
+      };
+      QStringList walked{shown()};
       for (char key : keys) {
         press(details, {key});
-        walked << metro.pathOf(details);
+        walked << shown();
       }
       QCOMPARE(walked, paths);
     }
@@ -159,9 +173,10 @@ private slots:
             !mainSelection->getNodeValue(metro.station["B"]));
   }
 
-  // Cells fill two rows of three, row by row. Each case lists the first station
-  // shown after opening and after each key: a path change returns to the first
-  // page, other keys change nothing. The word order chosen holds on every page.
+  // Cells fill two rows of three, row by row, captioned with their time steps (here
+  // the position plus 3). Each case lists the first station shown after opening and
+  // after each key: a path change returns to the first page, other keys change
+  // nothing. The word order chosen holds on every page.
   void pagesOfSixStations() {
     QTemporaryDir dir;
     TagCache cache;
@@ -175,6 +190,7 @@ private slots:
             edges += " s" + std::to_string(i - 1) + ">s" + std::to_string(i);
       MetroGraph metro(names, edges);
       for (const auto& [name, n] : metro.station) {
+        metro.clusterTimes[n] = {1, std::stoi(name.substr(1)) + 3};
         metro.fileIds[n] = QString::fromStdString(".t" + name);
         QFile file(dir.filePath(QString::fromStdString("news.t" + name + ".tags")));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -187,9 +203,15 @@ private slots:
         if (step > 0)
           press(details, {keys[step - 1]});
         QStringList expected;
-        for (int p = pages[step]; p < std::min(pages[step] + 6, length); ++p)
-          expected << QString::fromStdString(createLabel(p, 0, 0));
+        const int last = std::min(pages[step] + 6, length);
+        for (int p = pages[step]; p < last; ++p)
+          expected << QString::fromStdString(createLabel(p + 3, 0, 0));
         QCOMPARE(captions(details), expected);
+        QCOMPARE(details.statusBar->currentMessage(),
+                 QString("Path 1 of 1 - stations %1 to %2 of %3")
+                     .arg(pages[step] + 1)
+                     .arg(last)
+                     .arg(length));
         for (QTagCloud* cell : details.widgetSeries)
           QCOMPARE(cell->pairs().value(0).first, QString("wind"));
       }
@@ -211,6 +233,7 @@ private slots:
         metro.open(details, colour);
         std::cerr.rdbuf(previous);
         QCOMPARE(captured.str(), error);
+        QCOMPARE(details.statusBar->currentMessage() + '\n', QString::fromStdString(error));
         press(details, "DURL");
         details.setSortAlphabetic(false);
         QCOMPARE(details.smallMultiplesMatrix->count(), 0);
@@ -236,10 +259,23 @@ private slots:
     // its background.
     QTest::keyClick(details.localPathView, Qt::Key_Down);
     QCOMPARE(metro.pathOf(details), QString("R-B-D"));
-    const QImage picture = details.localPathView->createPicture(320, 200, false);
-    QImage background(picture.size(), picture.format());
-    background.fill(picture.pixel(0, 0));
-    QVERIFY(!picture.isNull() && picture != background);
+    auto blank = [&] {
+      const QImage picture = details.localPathView->createPicture(320, 200, false);
+      QImage background(picture.size(), picture.format());
+      background.fill(picture.pixel(0, 0));
+      return picture == background;
+    };
+    QVERIFY(!blank());
+    // The same window and view serve the next colour, also one without stations,
+    // which is shown as an empty view.
+    std::ostringstream ignored;
+    std::streambuf* previous = std::cerr.rdbuf(ignored.rdbuf());
+    metro.open(details, 7);
+    std::cerr.rdbuf(previous);
+    QTest::qWait(50);
+    QVERIFY(details.localPathView->getScene()->getGlGraphComposite() == composite && blank());
+    metro.open(details);
+    QVERIFY(metro.pathOf(details) == "R-A-C" && details.indexSubGraph->numberOfNodes() == 5);
   }
 };
 

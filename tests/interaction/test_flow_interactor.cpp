@@ -4,6 +4,7 @@
 #include "clusterflow/TulipSetup.h"
 #include "interaction/ClusterFlowCoR.h"
 #include "interaction/ClusterFlowInteractor.h"
+#include "interaction/EditHistory.h"
 
 #include <tulip/BooleanProperty.h>
 #include <tulip/ColorProperty.h>
@@ -59,6 +60,7 @@ struct MapView : QObject {
     widget.draw(true);
     widget.installEventFilter(this);
     widget.installEventFilter(&interactor);
+    interactor.setEditHistory(&history);
   }
   ~MapView() override {
     widget.removeEventFilter(&interactor);
@@ -119,6 +121,7 @@ struct MapView : QObject {
   Edges e;
   tlp::GlMainWidget widget;
   ClusterFlowInteractor interactor;
+  EditHistory history;
   bool passedOn = false; // whether the last event reached the navigators
   Emissions emissions;
   tlp::Color colour;
@@ -139,7 +142,10 @@ private slots:
     map.press(4);
     QVERIFY(!map.passedOn);
     QCOMPARE(map.selected(), std::make_pair(Nodes{n[1], n[2], n[3]}, Edges{map.e[1], map.e[2]}));
-    QVERIFY(map.graph->canPop());
+    // A toggle is one step of undo; the library's own undo records nothing.
+    QVERIFY(map.history.undo() != nullptr && !map.graph->canPop());
+    QCOMPARE(map.selected(), std::make_pair(Nodes{}, Edges{}));
+    map.history.redo();
     map.press(4);
     QCOMPARE(map.selected(), std::make_pair(Nodes{}, Edges{}));
     // An edge flow, from the middle of the edge; deselection keeps its source.
@@ -170,6 +176,14 @@ private slots:
     QVERIFY(!map.passedOn);
     QCOMPARE(map.selected(), std::make_pair(Nodes{}, Edges{}));
     QVERIFY(map.emissions.empty());
+
+    // The history keeps the last 50 steps only.
+    for (int i = 0; i < 60; ++i)
+      map.press(4);
+    int steps = 0;
+    while (map.history.undo() != nullptr)
+      ++steps;
+    QCOMPARE(steps, 50);
   }
 
   void deselectionClearsIncomingEdgesAndFlowsCrossDummyChains() {
@@ -238,6 +252,24 @@ private slots:
     QCOMPARE(map.selected(), std::make_pair(Nodes{}, Edges{}));
     QCOMPARE(map.emissions, (Emissions{{9, {n[0], n[1]}}}));
     QCOMPARE(map.colour, black);
+
+    // Undo puts back every colour and the selection, redo the colouring again.
+    auto state = [&] {
+      std::vector<tlp::Color> colours;
+      for (tlp::node v : n)
+        colours.insert(colours.end(), {fill->getNodeValue(v), border->getNodeValue(v)});
+      for (tlp::edge edge : map.e)
+        colours.insert(colours.end(), {fill->getEdgeValue(edge), border->getEdgeValue(edge)});
+      return std::make_tuple(colours, tlp::iteratorVector(ids->getNodesEqualTo(-1)),
+                             tlp::iteratorVector(ids->getEdgesEqualTo(-1)), map.selected());
+    };
+    const auto coloured = state();
+    map.history.undo();
+    QVERIFY(std::get<0>(state())[0] == grey && std::get<1>(state()).size() == 6 &&
+            std::get<2>(state()).size() == 3);
+    QCOMPARE(std::get<3>(state()), std::make_pair(Nodes{n[0], n[1], n[2]}, map.e));
+    map.history.redo();
+    QVERIFY(state() == coloured);
   }
 
   // A colouring reports every station of its colour, then, colour by colour in
@@ -254,18 +286,18 @@ private slots:
     colour({n[3], n[0], n[4]}, Qt::Key_5);
     QCOMPARE(map.emissions, (Emissions{{5, {n[0], n[3], n[4], n[5]}}, {-2, {n[0], n[3]}}}));
     QCOMPARE(map.colour, idToColour[5]);
-    // The same colour again counts as leaving it.
+    // The same colour again keeps the station in it.
     colour({n[4]}, Qt::Key_5);
-    QCOMPARE(map.emissions, (Emissions{{5, {n[0], n[3], n[4], n[5]}}, {-5, {n[4]}}}));
+    QCOMPARE(map.emissions, (Emissions{{5, {n[0], n[3], n[4], n[5]}}}));
     colour({n[1]}, Qt::Key_1);
     colour({n[2]}, Qt::Key_4);
     colour({n[4], n[2], n[1], n[5]}, Qt::Key_0);
     QCOMPARE(
         map.emissions,
         (Emissions{{0, {n[1], n[2], n[4], n[5]}}, {-1, {n[1]}}, {-4, {n[2]}}, {-5, {n[4], n[5]}}}));
-    // Nothing selected: the colour's members are announced again, nobody moved.
+    // A digit with nothing selected changes nothing and announces nothing.
     colour({}, Qt::Key_0);
-    QCOMPARE(map.emissions, (Emissions{{0, {n[1], n[2], n[4], n[5]}}}));
+    QVERIFY(map.emissions.empty() && !map.passedOn);
   }
 
   void theChainIsFoundByNameForNodeLinkViewsWithTheFlows() {

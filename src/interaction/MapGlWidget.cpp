@@ -1,0 +1,32 @@
+#include "interaction/MapGlWidget.h"
+
+#include <tulip/GlScene.h>
+
+MapGlWidget::MapGlWidget(QWidget* parent) : tlp::GlMainWidget(parent) {}
+
+void MapGlWidget::requestDraw() {
+  sceneChanged = true;
+  update();
+}
+
+void MapGlWidget::paintEvent(QPaintEvent*) {
+  if (getScene()->getGlGraphComposite() == nullptr)
+    return;
+  // Without SwapBuffers the library does not ask for the next paint; the picture
+  // reaches the screen when this paint ends. Without RenderScene it copies the
+  // stored drawing, or draws anew when the size has changed.
+  const QRect visible = visibleRegion().boundingRect();
+  RenderingOptions options;
+  if (sceneChanged || visible != paintedArea)
+    options |= RenderScene;
+  sceneChanged = false;
+  paintedArea = visible;
+  render(options);
+}
+
+void requestDraw(tlp::GlMainWidget* view) {
+  if (auto* mapView = qobject_cast<MapGlWidget*>(view))
+    mapView->requestDraw();
+  else
+    view->draw(true);
+}

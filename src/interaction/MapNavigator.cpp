@@ -1,0 +1,103 @@
+#include "interaction/MapNavigator.h"
+
+#include "interaction/MapGlWidget.h"
+
+#include <QKeyEvent>
+#include <QWheelEvent>
+
+#include <tulip/Camera.h>
+#include <tulip/GlMainWidget.h>
+#include <tulip/GlScene.h>
+
+#include <cmath>
+
+namespace {
+
+// One notch of a common mouse wheel reports 120 and zooms by this factor.
+constexpr double kZoomPerNotch = 1.2;
+constexpr float kPanFraction = 0.1f;
+
+// The map point (in the plane of the camera's centre) shown at a widget position.
+// The library's own inverse, Camera::viewportTo3DWorld, mirrors its result about
+// the centre in Tulip 5.4; this inverts the forward projection instead, which is
+// affine for the map's flat camera.
+tlp::Coord mapPointAt(tlp::GlMainWidget* view, const QPointF& at) {
+  view->makeCurrent();
+  const tlp::Camera& camera = view->getScene()->getGraphCamera();
+  const tlp::Coord centre = camera.getCenter();
+  const tlp::Coord origin = camera.worldTo2DViewport(centre);
+  const tlp::Coord alongX = camera.worldTo2DViewport(centre + tlp::Coord(1, 0, 0)) - origin;
+  const tlp::Coord alongY = camera.worldTo2DViewport(centre + tlp::Coord(0, 1, 0)) - origin;
+  const double ratio = view->devicePixelRatioF();
+  const double dx = at.x() * ratio - origin[0];
+  const double dy = (view->height() - at.y()) * ratio - origin[1];
+  const double determinant = double(alongX[0]) * alongY[1] - double(alongX[1]) * alongY[0];
+  if (determinant == 0)
+    return centre;
+  return centre + tlp::Coord(float((dx * alongY[1] - dy * alongY[0]) / determinant),
+                             float((alongX[0] * dy - alongX[1] * dx) / determinant), 0);
+}
+
+void moveCamera(tlp::Camera& camera, tlp::Coord shift) {
+  shift[2] = 0;
+  camera.setCenter(camera.getCenter() + shift);
+  camera.setEyes(camera.getEyes() + shift);
+}
+
+} // namespace
+
+MapNavigator::MapNavigator(bool panWithArrows, QObject* parent)
+    : QObject(parent), panWithArrows(panWithArrows) {}
+
+bool MapNavigator::eventFilter(QObject* watched, QEvent* event) {
+  auto* view = qobject_cast<tlp::GlMainWidget*>(watched);
+  if (view == nullptr || view->getScene()->getGlGraphComposite() == nullptr)
+    return false;
+  if (event->type() == QEvent::Wheel) {
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    const QPoint delta = wheel->angleDelta();
+    const int notches = delta.y() != 0 ? delta.y() : delta.x();
+    if (notches == 0)
+      return false;
+    zoomAt(view, wheel->position().toPoint(), std::pow(kZoomPerNotch, notches / 120.0));
+    return true;
+  }
+  if (event->type() != QEvent::KeyPress || !panWithArrows)
+    return false;
+  switch (static_cast<QKeyEvent*>(event)->key()) {
+  case Qt::Key_Left:
+    pan(view, -kPanFraction, 0);
+    return true;
+  case Qt::Key_Right:
+    pan(view, kPanFraction, 0);
+    return true;
+  case Qt::Key_Up:
+    pan(view, 0, kPanFraction);
+    return true;
+  case Qt::Key_Down:
+    pan(view, 0, -kPanFraction);
+    return true;
+  default:
+    return false;
+  }
+}
+
+void MapNavigator::zoomAt(tlp::GlMainWidget* view, const QPoint& at, double factor) {
+  tlp::Camera& camera = view->getScene()->getGraphCamera();
+  // The point p under the pointer stays put when the centre c moves to
+  // p + (c - p) / factor: zooming back by 1 / factor returns exactly to c.
+  const tlp::Coord fixed = mapPointAt(view, at);
+  const tlp::Coord centre = camera.getCenter();
+  moveCamera(camera, (fixed - centre) * static_cast<float>(1.0 - 1.0 / factor));
+  camera.setZoomFactor(camera.getZoomFactor() * factor);
+  requestDraw(view);
+}
+
+void MapNavigator::pan(tlp::GlMainWidget* view, float alongWidth, float alongHeight) {
+  const tlp::Coord corner = mapPointAt(view, QPointF(0, 0));
+  const tlp::Coord opposite = mapPointAt(view, QPointF(view->width(), view->height()));
+  const tlp::Coord size = opposite - corner;
+  moveCamera(view->getScene()->getGraphCamera(),
+             tlp::Coord(std::fabs(size[0]) * alongWidth, std::fabs(size[1]) * alongHeight, 0));
+  requestDraw(view);
+}

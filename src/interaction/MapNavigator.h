@@ -1,0 +1,37 @@
+#ifndef TEXTFERRO_MAPNAVIGATOR_H
+#define TEXTFERRO_MAPNAVIGATOR_H
+
+// Event filter on an OpenGL graph view: the mouse wheel zooms about the point under
+// the pointer, which stays where it is in both directions (the library's navigator
+// drifts), and the arrow keys pan by a tenth of the visible area at every zoom level
+// (the library's pan two pixels). Other events go on to the library's navigators.
+
+#include <QObject>
+
+class QPoint;
+
+namespace tlp {
+class GlMainWidget;
+}
+
+class MapNavigator : public QObject {
+  Q_OBJECT
+
+public:
+  // Without panWithArrows the arrow keys go on, to a window that uses them otherwise.
+  explicit MapNavigator(bool panWithArrows = true, QObject* parent = nullptr);
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  // Zooms the view by factor (above 1: in) keeping the map point under `at`, in
+  // widget coordinates, in place.
+  static void zoomAt(tlp::GlMainWidget* view, const QPoint& at, double factor);
+  // Moves the camera by the given fractions of the visible width and height
+  // (right and up positive).
+  static void pan(tlp::GlMainWidget* view, float alongWidth, float alongHeight);
+
+private:
+  bool panWithArrows;
+};
+
+#endif
