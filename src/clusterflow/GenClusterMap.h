@@ -59,10 +59,23 @@ void stringSplit(std::string str, std::string delim, std::vector<std::string>& r
 std::string toString(int number);
 
 // ---- Graph pipeline ------------------------------------------------------------
+// How a station of a later time step that no series reaches from the step before is
+// held in its time step's column: by a lead-in chain of dummy nodes, one per earlier
+// time step, since the layering puts a node one level after its latest predecessor.
+//   perSeries        one chain for every series that starts late, into its first
+//                    station, whether that station has a predecessor or not
+//   perFirstStation  one chain for each such station (the default): as compact as the
+//                    sharing ones below, and the chains cross nothing they need not
+//   perTimeStep      one chain per time step, shared by its stations
+//   sharedAxis       one chain along all time steps, shared by every station
+// The choice changes nothing but the positions of the finished map.
+enum class LeadIns { perSeries, perFirstStation, perTimeStep, sharedAxis };
+
 // Builds nodes and edges of an empty graph from series of (time, cluster) pairs
 // sorted by time. Prints one progress dot per series.
 void timelineToGraph(tlp::Graph* splitMergeGraph,
-                     std::vector<std::vector<std::pair<int, int>>>& timeClusterList);
+                     std::vector<std::vector<std::pair<int, int>>>& timeClusterList,
+                     LeadIns leadIns = LeadIns::perFirstStation);
 
 // Leaves one edge of every bundle of parallel edges.
 void deleteMultiEdges(tlp::Graph* splitMergeGraph);
