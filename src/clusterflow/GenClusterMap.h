@@ -21,6 +21,7 @@
 
 namespace tlp {
 class Graph;
+class LayoutProperty;
 }
 class TagCache;
 
@@ -96,6 +97,10 @@ void deletePathAndRecon(tlp::Graph* splitMergeGraph, tlp::node dummyNode);
 // replaces the dummy chains by vanish edges and gives every edge two metro-map bends.
 // If the layout fails, says so on standard error and leaves the graph as it was.
 void subwayLayout(tlp::Graph* splitMergeGraph);
+// Lays the columns of a laid-out map out again along y: each keeps its order, its
+// stations stay at least `spacing` apart, the map is at most twice as tall as its
+// biggest column needs, and lines are straightened. x is left alone.
+void compactColumns(tlp::Graph* graph, tlp::LayoutProperty* layout, float spacing);
 // The two bends of an edge from source to target on the metro map: the edge leaves
 // and arrives at a shallow slope and takes two thirds of its vertical change in the
 // middle third of its run. z is flattened to 0.
