@@ -122,7 +122,7 @@ void HierarchicalGraph::initCross(tlp::Graph* sg, tlp::node n,
     tlp::node child;
     for (; i < star.size() && !child.isValid(); ++i) {
       const std::pair<tlp::node, tlp::node>& ends = sg->ends(star[i]);
-      if (ends.first == frame.node && !visited.get(ends.second.id))
+      if (ends.first == frame.node && !visited.get(ends.second.id) && sg->isElement(star[i]))
         child = ends.second;
     }
     if (!child.isValid()) {
@@ -163,6 +163,8 @@ void HierarchicalGraph::loadSweepTable(const tlp::Graph* sg) {
     if (!sg->isElement(n))
       continue;
     for (tlp::edge e : sg->allEdges(n)) {
+      if (!sg->isElement(e))
+        continue;
       const tlp::node m = sg->opposite(e, n);
       unsigned int& j = entryOf(m);
       if (j == none) {
@@ -311,7 +313,7 @@ void HierarchicalGraph::orderOutEdgesByEmbedding(tlp::Graph* mySGraph) {
       continue;
     outEdges.clear();
     for (tlp::edge e : mySGraph->allEdges(n))
-      if (mySGraph->source(e) == n)
+      if (mySGraph->source(e) == n && mySGraph->isElement(e))
         outEdges.push_back(e);
     std::vector<tlp::edge> sorted = outEdges;
     std::stable_sort(sorted.begin(), sorted.end(), [this, mySGraph](tlp::edge e1, tlp::edge e2) {
