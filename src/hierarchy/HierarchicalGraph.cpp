@@ -208,7 +208,11 @@ void HierarchicalGraph::crossReduction(tlp::Graph* sg) {
     sweepInPlace(sg);
 }
 
+// Starts from the order of the in-place sweeps, which are quick, so that the order
+// found never has more crossings than theirs.
 void HierarchicalGraph::sweepLayers(tlp::Graph* sg) {
+  sweepInPlace(sg);
+  grid.pop_back(); // the sink's layer
   std::vector<unsigned int> entry;
   std::vector<unsigned int> layerOf;
   std::vector<std::vector<unsigned int>> layers(grid.size());

@@ -13,9 +13,10 @@
 //
 // Connected parts of the graph lie side by side, never interleaved, and each keeps
 // the best order it reached (edges at a node alone in its layer cannot cross and do
-// not join parts). The rounds start from a breadth-first order from the sources, then
-// from one from the sinks of the best order so far, then, while the work budget
-// allows, from shuffled orders. The budget is linear in the size of the graph, so
+// not join parts). The order given is the first candidate, so that the result never
+// has more crossings than it. The rounds start from a breadth-first order from the
+// sources, then from one from the sinks of the best order so far, then, while the
+// work budget allows, from shuffled orders. The budget is linear in the size of the graph, so
 // that large graphs take time in proportion and small ones get more starts.
 // Deterministic: the same input gives the same order.
 //
