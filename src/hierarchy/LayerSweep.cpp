@@ -14,7 +14,7 @@ constexpr int kMaxRounds = 24;
 // node and edge, so that the time grows linearly with the graph, plus a fixed share
 // that small graphs never exhaust. A round of placements counts as kPlacementWork per
 // node and edge, about its cost against that of transpositions.
-constexpr long long kWorkPerElement = 80;
+constexpr long long kWorkPerElement = 60;
 constexpr long long kBaseWork = 10000000;
 constexpr long long kPlacementWork = 6;
 // Passes of adjacent swaps after each sweep, at most: later passes move few nodes, and
@@ -30,20 +30,20 @@ constexpr int kShuffledStarts = 8;
 // position; the inversion count of a pair of layers in O(E log V).
 class FenwickTree {
 public:
-  explicit FenwickTree(std::size_t n) : tree(n + 1, 0) {}
+  void clear(std::size_t n) { tree.assign(n + 1, 0); }
   void add(unsigned int position) {
     for (std::size_t i = position + 1; i < tree.size(); i += i & (~i + 1))
       ++tree[i];
   }
-  long long atOrBelow(unsigned int position) const {
-    long long sum = 0;
+  unsigned int atOrBelow(unsigned int position) const {
+    unsigned int sum = 0;
     for (std::size_t i = position + 1; i > 0; i -= i & (~i + 1))
       sum += tree[i];
     return sum;
   }
 
 private:
-  std::vector<long long> tree;
+  std::vector<unsigned int> tree;
 };
 
 // Union-find over entries, to tell the connected parts apart.
@@ -184,8 +184,8 @@ void LayerSweep::startBreadthFirst(bool fromSources) {
 void LayerSweep::placeByBarycentre(unsigned int layer, const Adjacency& fixed) {
   std::vector<unsigned int>& nodes = order[layer];
   struct Keyed {
-    unsigned int part;
     double barycentre;
+    unsigned int part;
     unsigned int entry;
   };
   std::vector<Keyed> keyed;
@@ -197,7 +197,7 @@ void LayerSweep::placeByBarycentre(unsigned int layer, const Adjacency& fixed) {
     double sum = 0;
     for (unsigned int k = fixed.begin(u); k < fixed.end(u); ++k)
       sum += pos[fixed.list[k]];
-    keyed.push_back({part[u], sum / (fixed.end(u) - fixed.begin(u)), u});
+    keyed.push_back({sum / (fixed.end(u) - fixed.begin(u)), part[u], u});
     places.push_back(i);
   }
   std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
@@ -326,15 +326,17 @@ void LayerSweep::transposeAll(bool equalToo) {
 // of two parts never cross and each crossing belongs to the part of its edges.
 std::vector<long long> LayerSweep::partCrossings() const {
   std::vector<long long> count(partCount, 0);
+  FenwickTree inserted;
   std::vector<unsigned int> targets;
   for (unsigned int layer = 0; layer + 1 < order.size(); ++layer) {
-    FenwickTree inserted(order[layer + 1].size());
-    long long total = 0;
+    inserted.clear(order[layer + 1].size());
+    unsigned int total = 0;
     for (unsigned int u : order[layer]) {
       targets.clear();
       for (unsigned int k = down.begin(u); k < down.end(u); ++k)
         targets.push_back(pos[down.list[k]]);
-      std::sort(targets.begin(), targets.end());
+      if (targets.size() > 1)
+        std::sort(targets.begin(), targets.end());
       for (unsigned int p : targets)
         count[part[u]] += total - inserted.atOrBelow(p);
       for (unsigned int p : targets) {
