@@ -4,9 +4,9 @@
 // barycentre sweeps (old_crossings) and with layer sweeps (crossings), against the
 // crossings of the order that the layer sweeps found (order_crossings; the difference
 // is what the placement adds), and without the edges of lead-in chains, which the map
-// does not draw (visible). ordering_cpu times the layer sweeps alone on the graph's
-// levels. The map is then finished as the loader does, and map_height is compared with
-// column_need, one node spacing per station of the biggest column.
+// does not draw (visible). ordering_cpu times the crossing reduction alone. The map is
+// then finished as the loader does, and map_height is compared with column_need, one
+// node spacing per station of the biggest column.
 //
 // It also writes the same graph as a Graphviz DOT file, and counts the crossings of a
 // drawing that `dot` made of it (its -Tplain output), so that both drawings are
@@ -21,12 +21,13 @@
 #include "clusterflow/TimelineReader.h"
 #include "clusterflow/TulipSetup.h"
 #include "hierarchy/HierarchicalGraph.h"
-#include "hierarchy/LayerSweep.h"
 
 #include <tulip/BooleanProperty.h>
 #include <tulip/DataSet.h>
 #include <tulip/Graph.h>
+#include <tulip/DoubleProperty.h>
 #include <tulip/GraphMeasure.h>
+#include <tulip/GraphTools.h>
 #include <tulip/LayoutProperty.h>
 #include <tulip/StaticProperty.h>
 #include <tulip/StringCollection.h>
@@ -200,29 +201,23 @@ Run layOut(tlp::Graph* graph, const std::string& crossingReduction) {
   return run;
 }
 
-// CPU seconds of the ordering alone, on the graph's own levels.
-double timeOrdering(tlp::Graph* graph, const tlp::NodeStaticProperty<unsigned int>& level) {
-  std::vector<std::vector<unsigned int>> layers;
-  for (tlp::node n : graph->nodes()) {
-    const unsigned int l = level.getNodeValue(n);
-    if (layers.size() <= l)
-      layers.resize(l + 1);
-    layers[l].push_back(graph->nodePos(n));
-  }
-  std::vector<std::pair<unsigned int, unsigned int>> edges;
-  for (tlp::edge e : graph->edges())
-    edges.emplace_back(graph->nodePos(graph->source(e)), graph->nodePos(graph->target(e)));
-  std::vector<unsigned int> entry(graph->numberOfNodes());
-  unsigned int next = 0;
-  for (std::vector<unsigned int>& layer : layers)
-    for (unsigned int& u : layer)
-      u = entry[u] = next++;
-  for (auto& [s, t] : edges)
-    s = entry[s], t = entry[t];
+// CPU seconds of the crossing reduction alone, on a working copy prepared as the
+// layout prepares it (the graph is already acyclic and proper).
+double timeOrdering(tlp::Graph* graph) {
+  tlp::Graph* copy = graph->addCloneSubGraph("ordering");
+  const tlp::node source = tlp::makeSimpleSource(copy);
+  tlp::AlgorithmContext context(graph, nullptr, nullptr);
+  HierarchicalGraph algorithm(&context);
+  tlp::DoubleProperty embedding(copy);
+  algorithm.embedding = &embedding;
+  algorithm.lessNode.metric = &embedding;
+  algorithm.buildGrid(copy);
   const std::clock_t start = std::clock();
-  LayerSweep sweep(std::move(layers), edges);
-  sweep.run();
-  return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  algorithm.crossReduction(copy);
+  const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  graph->delNode(source, true);
+  graph->delSubGraph(copy);
+  return seconds;
 }
 
 // The finished map as the loader makes it (dummy nodes gone, columns packed): its
@@ -301,7 +296,7 @@ int main(int argc, char** argv) {
     std::cerr << "Could not write " << args[1] << std::endl;
     return 1;
   }
-  const double orderingSeconds = timeOrdering(graph, level);
+  const double orderingSeconds = timeOrdering(graph);
   const Run old = layOut(graph, "in-place sweeps");
   const Run ours = layOut(graph, "layer sweeps");
   const long long oldCrossings = countCrossings(graph, level, old.position, all);
