@@ -23,8 +23,9 @@ namespace {
 
 // The rules of a finished map: no dummy node is left; the stations of a time step
 // share their right edge (x plus half the width), the columns follow the time steps
-// from left to right with as many stations as the timeline names, and every edge
-// has exactly the two metro-map bends.
+// from left to right with as many stations as the timeline names, stations of a
+// column keep the node spacing, the map is at most twice as tall as its biggest
+// column needs, and every edge has exactly the two metro-map bends.
 void expectMetroMap(tlp::Graph* graph, const std::vector<timeline::Series>& series) {
   std::map<int, std::set<int>> steps;
   for (const timeline::Series& items : series)
@@ -50,6 +51,20 @@ void expectMetroMap(tlp::Graph* graph, const std::vector<timeline::Series>& seri
     column[nodes[i]] = int(columns.size()) - 1;
   }
   EXPECT_EQ(columns, stepSizes);
+  std::map<int, std::vector<float>> heights;
+  for (tlp::node n : nodes)
+    heights[column[n]].push_back(layout->getNodeValue(n).getY());
+  std::vector<float> all;
+  for (auto& [c, ys] : heights) {
+    std::sort(ys.begin(), ys.end());
+    for (std::size_t i = 1; i < ys.size(); ++i)
+      EXPECT_GE(ys[i] - ys[i - 1], 1.5f - 1e-3f) << "column " << c;
+    all.insert(all.end(), ys.begin(), ys.end());
+  }
+  if (!all.empty()) {
+    EXPECT_LE(*std::max_element(all.begin(), all.end()) - *std::min_element(all.begin(), all.end()),
+              2 * 1.5f * *std::max_element(columns.begin(), columns.end()));
+  }
   for (tlp::edge e : graph->edges()) {
     const auto& [s, t] = graph->ends(e);
     EXPECT_LT(column[s], column[t]);

@@ -4,6 +4,7 @@
 #include "HierarchyTestTools.h"
 #include "hierarchy/DagLevelMetric.h"
 #include "hierarchy/HierarchicalGraph.h"
+#include "hierarchy/LayerSweep.h"
 
 #include <tulip/DoubleProperty.h>
 #include <tulip/LayoutProperty.h>
@@ -165,6 +166,48 @@ TEST(HierarchicalGraphLayout, EachCrossingReductionDrawsItsGoldenOrder) {
     for (const auto& [s, t] : Edges{{1, 4}, {2, 6}, {0, 3}, {1, 5}})
       g->addEdge(n[s], n[t]);
     EXPECT_EQ(levelOrders(sub, layOut(sub, "vertical", reduction)), order) << reduction;
+  }
+}
+
+// Random layered graphs with parallel edges, shared ends, lone nodes and lone
+// layers: the count is that of every pair of edges taken one by one, and the sweeps
+// never end above the order they were given, the same way on every run.
+TEST(LayerSweep, CountsCrossingsExactlyAndNeverEndsAboveItsStart) {
+  std::mt19937 random(3);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::vector<unsigned int>> layers(1 + random() % 5);
+    unsigned int count = 0;
+    for (auto& layer : layers)
+      for (unsigned int i = random() % 7; i-- > 0;)
+        layer.push_back(count++);
+    std::vector<std::pair<unsigned int, unsigned int>> edges;
+    for (unsigned int i = 0; i + 1 < layers.size(); ++i)
+      for (unsigned int k = layers[i].empty() || layers[i + 1].empty() ? 0 : random() % 12; k-- > 0;)
+        edges.emplace_back(layers[i][random() % layers[i].size()],
+                           layers[i + 1][random() % layers[i + 1].size()]);
+    std::vector<unsigned int> layerOf(count);
+    for (unsigned int i = 0; i < layers.size(); ++i)
+      for (unsigned int u : layers[i])
+        layerOf[u] = i;
+    auto bruteForce = [&](const std::vector<std::vector<unsigned int>>& order) {
+      std::vector<unsigned int> at(count);
+      for (const auto& layer : order)
+        for (unsigned int i = 0; i < layer.size(); ++i)
+          at[layer[i]] = i;
+      long long crossings = 0;
+      for (const auto& [a, b] : edges)
+        for (const auto& [c, d] : edges)
+          crossings += layerOf[a] == layerOf[c] && at[a] < at[c] && at[b] > at[d];
+      return crossings;
+    };
+    LayerSweep sweep(layers, edges), again(layers, edges);
+    const long long start = sweep.crossings();
+    ASSERT_EQ(start, bruteForce(layers)) << round;
+    sweep.run();
+    again.run();
+    EXPECT_EQ(sweep.crossings(), bruteForce(sweep.layers())) << round;
+    EXPECT_LE(sweep.crossings(), start) << round;
+    EXPECT_EQ(sweep.layers(), again.layers()) << round;
   }
 }
 
