@@ -14,10 +14,11 @@
 #include <tulip/SizeProperty.h>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
-constexpr int kStraighteningRounds = 8;
+constexpr int kStraighteningRounds = 24;
 
 // The stations of each column in their order along y. Columns are told apart by the
 // right edges of their nodes, which the layout lines up.
@@ -46,19 +47,19 @@ std::vector<std::vector<tlp::node>> columnsOf(const tlp::Graph* graph,
   return columns;
 }
 
-// The positions closest to `wanted` (least squares) that keep the order, with at
-// least `spacing` between neighbours, then moved into [0, height]: pool adjacent
-// violators on wanted[i] - i * spacing, and clamp position i to
-// [i * spacing, height - (n - 1 - i) * spacing], which keeps the spacing.
-void fitColumn(const std::vector<double>& wanted, double spacing, double height,
-               std::vector<double>& placed) {
+// The positions closest to `wanted` (least squares) that keep the order and put
+// position i at least offset[i] - offset[i - 1] after position i - 1, then moved into
+// [0, height]: pool adjacent violators on wanted[i] - offset[i], and clamp position i
+// to [offset[i], height - (offset[n - 1] - offset[i])], which keeps the gaps.
+void fitColumn(const std::vector<double>& wanted, const std::vector<double>& offset,
+               double height, std::vector<double>& placed) {
   struct Block {
     double sum;
     unsigned int count;
   };
   std::vector<Block> blocks;
   for (unsigned int i = 0; i < wanted.size(); ++i) {
-    blocks.push_back({wanted[i] - i * spacing, 1});
+    blocks.push_back({wanted[i] - offset[i], 1});
     while (blocks.size() > 1 && blocks[blocks.size() - 2].sum * blocks.back().count >=
                                     blocks.back().sum * blocks[blocks.size() - 2].count) {
       blocks[blocks.size() - 2].sum += blocks.back().sum;
@@ -67,12 +68,11 @@ void fitColumn(const std::vector<double>& wanted, double spacing, double height,
     }
   }
   placed.clear();
-  const unsigned int n = wanted.size();
   for (const Block& block : blocks)
     for (unsigned int k = 0; k < block.count; ++k) {
       const unsigned int i = placed.size();
-      const double y = block.sum / block.count + i * spacing;
-      placed.push_back(std::clamp(y, i * spacing, height - (n - 1 - i) * spacing));
+      placed.push_back(std::clamp(block.sum / block.count + offset[i], offset[i],
+                                  height - (offset.back() - offset[i])));
     }
 }
 
@@ -81,14 +81,25 @@ void fitColumn(const std::vector<double>& wanted, double spacing, double height,
 void compactColumns(tlp::Graph* graph, tlp::LayoutProperty* layout, float spacing) {
   const auto* size = graph->getProperty<tlp::SizeProperty>("viewSize");
   const std::vector<std::vector<tlp::node>> columns = columnsOf(graph, layout, size);
+  // Where each station would be in its column packed from 0, nodes spacing apart.
+  std::vector<std::vector<double>> offsets;
   std::size_t biggest = 0;
-  for (const std::vector<tlp::node>& column : columns)
+  double packed = 0;
+  for (const std::vector<tlp::node>& column : columns) {
+    offsets.emplace_back(1, 0.0);
+    for (unsigned int i = 1; i < column.size(); ++i)
+      offsets.back().push_back(offsets.back().back() + spacing +
+                               (size->getNodeValue(column[i - 1]).getH() +
+                                size->getNodeValue(column[i]).getH()) / 2);
     biggest = std::max(biggest, column.size());
+    packed = std::max(packed, offsets.back().back());
+  }
   if (biggest == 0)
     return;
-  const double height = 2.0 * spacing * (biggest - 1);
+  const double height = std::max(2.0 * spacing * (biggest - 1), packed);
 
-  // Start from the layout's positions, scaled to the height.
+  // Start from the layout's positions, scaled down to the tallest packed column, so
+  // that parts of the map that do not touch start close together.
   std::vector<double> y(graph->numberOfNodes());
   for (tlp::node n : graph->nodes())
     y[graph->nodePos(n)] = layout->getNodeValue(n).getY();
@@ -96,33 +107,48 @@ void compactColumns(tlp::Graph* graph, tlp::LayoutProperty* layout, float spacin
   const double spread = *high - *low;
   const double lowest = *low;
   for (double& at : y)
-    at = spread > 0 ? (at - lowest) * height / spread : 0;
+    at = spread > 0 ? (at - lowest) * packed / spread : 0;
+
+  // Neighbours by node position, in flat arrays: the sweeps visit them many times.
+  std::vector<unsigned int> start(graph->numberOfNodes() + 1, 0);
+  for (tlp::edge e : graph->edges()) {
+    const auto& [source, target] = graph->ends(e);
+    ++start[graph->nodePos(source) + 1];
+    ++start[graph->nodePos(target) + 1];
+  }
+  std::partial_sum(start.begin(), start.end(), start.begin());
+  std::vector<unsigned int> neighbours(start.back());
+  std::vector<unsigned int> next(start.begin(), start.end() - 1);
+  for (tlp::edge e : graph->edges()) {
+    const unsigned int s = graph->nodePos(graph->source(e));
+    const unsigned int t = graph->nodePos(graph->target(e));
+    neighbours[next[s]++] = t;
+    neighbours[next[t]++] = s;
+  }
 
   std::vector<double> wanted;
   std::vector<double> placed;
-  auto settle = [&](const std::vector<tlp::node>& column, bool towardsNeighbours) {
+  auto settle = [&](unsigned int c, bool towardsNeighbours) {
     wanted.clear();
-    for (tlp::node n : column) {
+    for (tlp::node n : columns[c]) {
+      const unsigned int u = graph->nodePos(n);
       double sum = 0;
-      unsigned int count = 0;
-      if (towardsNeighbours)
-        for (tlp::node m : graph->getInOutNodes(n)) {
-          sum += y[graph->nodePos(m)];
-          ++count;
-        }
-      wanted.push_back(count > 0 ? sum / count : y[graph->nodePos(n)]);
+      for (unsigned int k = start[u]; towardsNeighbours && k < start[u + 1]; ++k)
+        sum += y[neighbours[k]];
+      const unsigned int count = towardsNeighbours ? start[u + 1] - start[u] : 0;
+      wanted.push_back(count > 0 ? sum / count : y[u]);
     }
-    fitColumn(wanted, spacing, height, placed);
-    for (unsigned int i = 0; i < column.size(); ++i)
-      y[graph->nodePos(column[i])] = placed[i];
+    fitColumn(wanted, offsets[c], height, placed);
+    for (unsigned int i = 0; i < columns[c].size(); ++i)
+      y[graph->nodePos(columns[c][i])] = placed[i];
   };
-  for (const std::vector<tlp::node>& column : columns)
-    settle(column, false);
+  for (unsigned int c = 0; c < columns.size(); ++c)
+    settle(c, false);
   for (int round = 0; round < kStraighteningRounds; ++round) {
-    for (const std::vector<tlp::node>& column : columns)
-      settle(column, true);
-    for (auto column = columns.rbegin(); column != columns.rend(); ++column)
-      settle(*column, true);
+    for (unsigned int c = 0; c < columns.size(); ++c)
+      settle(c, true);
+    for (unsigned int c = columns.size(); c-- > 0;)
+      settle(c, true);
   }
 
   for (tlp::node n : graph->nodes()) {
