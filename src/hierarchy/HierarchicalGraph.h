@@ -4,6 +4,8 @@
 // "Hierarchical Graph": layered drawing of any directed graph. Nodes go to the levels
 // of the longest-path layering, are ordered within their level to reduce crossings,
 // and are placed by "Hierarchical Tree (R-T Extended)" on a median-parent spanning tree.
+// After layer sweeps, each level keeps the places the tree layout gave it but hands
+// them out in the order found, which the tree layout alone would not keep.
 //
 // Parameters (defaults):
 //   "node size"           SizeProperty      "viewSize"
@@ -59,9 +61,10 @@ public:
   // Puts every node of sg into the layer of its "Dag Level", in the graph's node
   // order, and numbers the layers in `embedding`.
   void buildGrid(tlp::Graph* sg);
-  // Orders every layer and numbers it in `embedding`, by layer sweeps or, without
-  // `layerSweeps`, by in-place barycentre sweeps; these add a temporary sink to sg,
-  // which is gone again when it returns (the grid's last layer still names it).
+  // Orders every layer and numbers it in `embedding`: by in-place barycentre sweeps,
+  // then, with `layerSweeps`, by layer sweeps that start from their order. The
+  // in-place sweeps add a temporary sink to sg, gone again when it returns; without
+  // layer sweeps the grid's last layer still names it.
   void crossReduction(tlp::Graph* sg);
   // Depth-first numbering from n, in embedding.
   void initCross(tlp::Graph* sg, tlp::node n, tlp::MutableContainer<bool>& visited, int id);
