@@ -62,7 +62,8 @@ public:
   // order, and numbers the layers in `embedding`.
   void buildGrid(tlp::Graph* sg);
   // Orders every layer and numbers it in `embedding`: by in-place barycentre sweeps,
-  // then, with `layerSweeps`, by layer sweeps that start from their order. The
+  // then, with `layerSweeps`, by layer sweeps that start from the order in which the
+  // tree layout would draw theirs. The
   // in-place sweeps add a temporary sink to sg, gone again when it returns; without
   // layer sweeps the grid's last layer still names it.
   void crossReduction(tlp::Graph* sg);
@@ -91,6 +92,7 @@ public:
 private:
   void sweepLayers(tlp::Graph* sg);
   void sweepInPlace(tlp::Graph* sg);
+  void orderAsTreeDraws(tlp::Graph* sg);
   void keepOrderFound(tlp::LayoutProperty& tmpLayout);
   void computeEdgeBends(const tlp::Graph* mySGraph, tlp::LayoutProperty& tmpLayout,
                         const std::unordered_map<tlp::edge, tlp::edge>& replacedEdges,
