@@ -65,8 +65,9 @@ std::string toString(int number);
 // time step, since the layering puts a node one level after its latest predecessor.
 //   perSeries        one chain for every series that starts late, into its first
 //                    station, whether that station has a predecessor or not
-//   perFirstStation  one chain for each such station (the default): as compact as the
-//                    sharing ones below, and the chains cross nothing they need not
+//   perFirstStation  one chain for each such station (the default): a few more dummy
+//                    nodes than the shared chains below, but no chain gathers the
+//                    stations of a column around one node, so far fewer crossings
 //   perTimeStep      one chain per time step, shared by its stations
 //   sharedAxis       one chain along all time steps, shared by every station
 // The choice changes nothing but the positions of the finished map.
