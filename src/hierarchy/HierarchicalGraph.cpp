@@ -208,45 +208,11 @@ void HierarchicalGraph::crossReduction(tlp::Graph* sg) {
     sweepInPlace(sg);
 }
 
-// Reorders every layer as the tree layout would draw it after the crossing reduction:
-// each node under its median parent (the one DagLevelSpanningTree keeps), the
-// children of a parent in embedding order (the edge order the tree layout follows).
-void HierarchicalGraph::orderAsTreeDraws(tlp::Graph* sg) {
-  std::vector<unsigned int> drawnAt;
-  auto at = [&drawnAt](tlp::node n) -> unsigned int& {
-    if (drawnAt.size() <= n.id)
-      drawnAt.resize(n.id + 1, 0);
-    return drawnAt[n.id];
-  };
-  LessThanEdge lessEdge;
-  lessEdge.metric = embedding;
-  lessEdge.sg = sg;
-  std::vector<tlp::edge> inEdges;
-  std::vector<std::pair<unsigned int, tlp::node>> keyed;
-  for (unsigned int i = 0; i < grid.size(); ++i) {
-    keyed.clear();
-    for (tlp::node n : grid[i]) {
-      inEdges.clear();
-      for (tlp::edge e : sg->getInEdges(n))
-        inEdges.push_back(e);
-      std::stable_sort(inEdges.begin(), inEdges.end(), lessEdge);
-      keyed.emplace_back(inEdges.empty() ? 0 : at(sg->source(inEdges[inEdges.size() / 2])), n);
-    }
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (unsigned int k = 0; k < keyed.size(); ++k) {
-      grid[i][k] = keyed[k].second;
-      at(keyed[k].second) = k;
-    }
-  }
-}
-
 // Starts from the drawing that the in-place sweeps, which are quick, would give, so
 // that the drawing of the order found never has more crossings than theirs.
 void HierarchicalGraph::sweepLayers(tlp::Graph* sg) {
   sweepInPlace(sg);
   grid.pop_back(); // the sink's layer
-  orderAsTreeDraws(sg);
   std::vector<unsigned int> entry;
   std::vector<unsigned int> layerOf;
   std::vector<std::vector<unsigned int>> layers(grid.size());
@@ -269,6 +235,9 @@ void HierarchicalGraph::sweepLayers(tlp::Graph* sg) {
   }
 
   LayerSweep sweep(std::move(layers), edges);
+  // The tree layout puts each node under its median parent, the one that
+  // DagLevelSpanningTree keeps, and the children of a parent in embedding order.
+  sweep.groupUnderMedianParents();
   sweep.run();
   orderCrossings = sweep.crossings();
 

@@ -92,7 +92,6 @@ public:
 private:
   void sweepLayers(tlp::Graph* sg);
   void sweepInPlace(tlp::Graph* sg);
-  void orderAsTreeDraws(tlp::Graph* sg);
   void keepOrderFound(tlp::LayoutProperty& tmpLayout);
   void computeEdgeBends(const tlp::Graph* mySGraph, tlp::LayoutProperty& tmpLayout,
                         const std::unordered_map<tlp::edge, tlp::edge>& replacedEdges,

@@ -99,6 +99,30 @@ LayerSweep::LayerSweep(std::vector<std::vector<unsigned int>> layers,
   setOrder(std::move(layers));
 }
 
+void LayerSweep::groupUnderMedianParents() {
+  std::vector<unsigned int> parent(pos.size(), UINT_MAX);
+  std::vector<std::pair<unsigned int, unsigned int>> above; // position, entry
+  for (unsigned int u = 0; u < pos.size(); ++u) {
+    above.clear();
+    for (unsigned int k = up.begin(u); k < up.end(u); ++k)
+      above.emplace_back(pos[up.list[k]], up.list[k]);
+    if (above.empty())
+      continue;
+    std::nth_element(above.begin(), above.begin() + above.size() / 2, above.end());
+    parent[u] = above[above.size() / 2].second;
+  }
+  // Top down, so that a parent's position is already the one it is drawn at.
+  for (unsigned int layer = 1; layer < order.size(); ++layer) {
+    std::stable_sort(order[layer].begin(), order[layer].end(),
+                     [&](unsigned int a, unsigned int b) {
+                       const unsigned int pa = parent[a] == UINT_MAX ? 0 : pos[parent[a]];
+                       const unsigned int pb = parent[b] == UINT_MAX ? 0 : pos[parent[b]];
+                       return pa < pb;
+                     });
+    renumber(layer);
+  }
+}
+
 void LayerSweep::setOrder(std::vector<std::vector<unsigned int>> layers) {
   order = std::move(layers);
   for (unsigned int i = 0; i < order.size(); ++i)

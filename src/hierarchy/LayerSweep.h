@@ -34,6 +34,12 @@ public:
   LayerSweep(std::vector<std::vector<unsigned int>> layers,
              const std::vector<std::pair<unsigned int, unsigned int>>& edges);
 
+  // Reorders the layers from the top down as a tree layout draws the tree that keeps,
+  // of the neighbours above each node, the one in the middle of their present order
+  // (the later of the two middle ones): every node under that parent, the children
+  // of a parent in their present order.
+  void groupUnderMedianParents();
+
   // Orders the layers as described above.
   void run();
 
