@@ -85,7 +85,7 @@ bool exportMap(tlp::Graph* graph, const QString& path, MapFormat format, int png
 
   const QSize size = pngSize(mapPainter, pngWidth);
   if (size.width() < pngWidth)
-    std::cerr << "The map is too tall for a whole PNG " << pngWidth
+    std::cerr << "The map is too large for a whole PNG " << pngWidth
               << " pixels wide; it is written scaled down to " << size.width() << " x "
               << size.height() << " pixels" << std::endl;
   QImage image(size, QImage::Format_ARGB32_Premultiplied);
