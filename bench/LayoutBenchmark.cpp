@@ -1,21 +1,36 @@
 // Lays out the pre-layout cluster-flow graph of a data set (built, parallel edges
 // removed, dummy nodes still in) with "Hierarchical Graph" as the loader does, and
-// counts the edge crossings between consecutive time steps. It also writes the same
-// graph as a Graphviz DOT file, and counts the crossings of a drawing that `dot`
-// made of it (its -Tplain output), so that both drawings are compared on one graph.
+// counts the edge crossings between consecutive time steps: with the earlier in-place
+// barycentre sweeps (old_crossings) and with layer sweeps (crossings), against the
+// crossings of the order that the layer sweeps found (order_crossings; the difference
+// is what the placement adds), and without the edges of lead-in chains, which the map
+// does not draw (visible). ordering_cpu times the crossing reduction alone. The map is
+// then finished as the loader does, and map_height is compared with column_need, one
+// node spacing per station of the biggest column.
 //
-// usage: textferro-layout-bench <timeline> <dot file to write>
-//        textferro-layout-bench <timeline> --count-plain <dot -Tplain output>
+// It also writes the same graph as a Graphviz DOT file, and counts the crossings of a
+// drawing that `dot` made of it (its -Tplain output), so that both drawings are
+// compared on one graph.
+//
+// usage: textferro-layout-bench [--lead-ins MODE] <timeline> <dot file to write>
+//        textferro-layout-bench [--lead-ins MODE] <timeline> --count-plain <dot -Tplain output>
+// MODE is how late-starting series are held in their column: per-series,
+// per-station (the loader's, and the default), per-step or axis.
 
 #include "clusterflow/GenClusterMap.h"
 #include "clusterflow/TimelineReader.h"
 #include "clusterflow/TulipSetup.h"
+#include "hierarchy/HierarchicalGraph.h"
 
+#include <tulip/BooleanProperty.h>
 #include <tulip/DataSet.h>
 #include <tulip/Graph.h>
+#include <tulip/DoubleProperty.h>
 #include <tulip/GraphMeasure.h>
+#include <tulip/GraphTools.h>
 #include <tulip/LayoutProperty.h>
 #include <tulip/StaticProperty.h>
+#include <tulip/StringCollection.h>
 
 #include <QCoreApplication>
 
@@ -26,12 +41,15 @@
 #include <ctime>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <unordered_map>
 
 namespace {
 
-tlp::Graph* preLayoutGraph(const std::string& timelinePath) {
+const float kNodeSpacing = 1.5f;
+
+tlp::Graph* preLayoutGraph(const std::string& timelinePath, LeadIns leadIns) {
   std::vector<timeline::Series> series;
   int maxTime = -1;
   std::string error;
@@ -41,7 +59,7 @@ tlp::Graph* preLayoutGraph(const std::string& timelinePath) {
   }
   tlp::Graph* graph = tlp::newGraph();
   std::streambuf* progress = std::cerr.rdbuf(nullptr);
-  timelineToGraph(graph, series);
+  timelineToGraph(graph, series, leadIns);
   std::cerr.rdbuf(progress);
   deleteMultiEdges(graph);
   return graph;
@@ -49,12 +67,14 @@ tlp::Graph* preLayoutGraph(const std::string& timelinePath) {
 
 // Crossings between consecutive levels: two edges between the same two levels cross
 // when their ends are in opposite orders on the two levels (shared ends never cross).
+// Only edges whose source is in `drawn` count.
 long long countCrossings(tlp::Graph* graph, const tlp::NodeStaticProperty<unsigned int>& level,
-                         const std::unordered_map<unsigned int, double>& position) {
+                         const std::unordered_map<unsigned int, double>& position,
+                         const std::vector<bool>& drawn) {
   std::unordered_map<unsigned int, std::vector<std::pair<double, double>>> byLevel;
   for (tlp::edge e : graph->edges()) {
     const auto& [s, t] = graph->ends(e);
-    if (level.getNodeValue(t) != level.getNodeValue(s) + 1)
+    if (level.getNodeValue(t) != level.getNodeValue(s) + 1 || !drawn[graph->nodePos(s)])
       continue;
     byLevel[level.getNodeValue(s)].push_back({position.at(s.id), position.at(t.id)});
   }
@@ -86,6 +106,25 @@ long long countCrossings(tlp::Graph* graph, const tlp::NodeStaticProperty<unsign
     }
   }
   return crossings;
+}
+
+// The nodes that the finished map draws an edge from: stations, and the dummy nodes
+// of gaps, whose chains become vanish edges. Lead-in chains start at no station.
+std::vector<bool> drawnSources(tlp::Graph* graph,
+                               const tlp::NodeStaticProperty<unsigned int>& level) {
+  auto* isDummy = graph->getProperty<tlp::BooleanProperty>("Is Dummy");
+  std::vector<tlp::node> byLevel = graph->nodes();
+  std::stable_sort(byLevel.begin(), byLevel.end(), [&](tlp::node a, tlp::node b) {
+    return level.getNodeValue(a) < level.getNodeValue(b);
+  });
+  std::vector<bool> drawn(graph->numberOfNodes(), false);
+  for (tlp::node n : byLevel) {
+    bool fromStation = !isDummy->getNodeValue(n);
+    for (tlp::node m : graph->getInNodes(n))
+      fromStation = fromStation || drawn[graph->nodePos(m)];
+    drawn[graph->nodePos(n)] = fromStation;
+  }
+  return drawn;
 }
 
 bool writeDot(tlp::Graph* graph, const std::string& path) {
@@ -120,26 +159,122 @@ std::string checksum(tlp::Graph* graph, tlp::LayoutProperty* layout) {
   return text;
 }
 
+bool parseLeadIns(const std::string& name, LeadIns& leadIns) {
+  const std::map<std::string, LeadIns> names{{"per-series", LeadIns::perSeries},
+                                             {"per-station", LeadIns::perFirstStation},
+                                             {"per-step", LeadIns::perTimeStep},
+                                             {"axis", LeadIns::sharedAxis}};
+  const auto found = names.find(name);
+  if (found == names.end())
+    return false;
+  leadIns = found->second;
+  return true;
+}
+
+struct Run {
+  double seconds = 0;
+  long long orderCrossings = -1;
+  std::string checksum;
+  std::unordered_map<unsigned int, double> position;
+};
+
+// Runs "Hierarchical Graph" as the map does, with the given crossing reduction.
+Run layOut(tlp::Graph* graph, const std::string& crossingReduction) {
+  tlp::LayoutProperty layout(graph);
+  tlp::DataSet parameters;
+  parameters.set("node spacing", kNodeSpacing);
+  parameters.set("layer spacing", 2.5f);
+  tlp::StringCollection choice("layer sweeps;in-place sweeps;");
+  choice.setCurrent(crossingReduction);
+  parameters.set("crossing reduction", choice);
+  parameters.set("result", &layout);
+  tlp::AlgorithmContext context(graph, &parameters, nullptr);
+  HierarchicalGraph algorithm(&context);
+  Run run;
+  const std::clock_t start = std::clock();
+  algorithm.run();
+  run.seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  run.orderCrossings = algorithm.orderCrossings;
+  run.checksum = checksum(graph, &layout);
+  for (tlp::node n : graph->nodes())
+    run.position[n.id] = layout.getNodeValue(n).getY();
+  return run;
+}
+
+// CPU seconds of the crossing reduction alone, on a working copy prepared as the
+// layout prepares it (the graph is already acyclic and proper).
+double timeOrdering(tlp::Graph* graph) {
+  tlp::Graph* copy = graph->addCloneSubGraph("ordering");
+  const tlp::node source = tlp::makeSimpleSource(copy);
+  tlp::AlgorithmContext context(graph, nullptr, nullptr);
+  HierarchicalGraph algorithm(&context);
+  tlp::DoubleProperty embedding(copy);
+  algorithm.embedding = &embedding;
+  algorithm.lessNode.metric = &embedding;
+  algorithm.buildGrid(copy);
+  const std::clock_t start = std::clock();
+  algorithm.crossReduction(copy);
+  const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  graph->delNode(source, true);
+  graph->delSubGraph(copy);
+  return seconds;
+}
+
+// The finished map as the loader makes it (dummy nodes gone, columns packed): its
+// height against what its biggest column needs, one node spacing per station.
+std::pair<double, double> mapHeight(tlp::Graph* graph) {
+  subwayLayout(graph);
+  auto* layout = graph->getProperty<tlp::LayoutProperty>("viewLayout");
+  // The nodes of a column share their x.
+  std::map<float, int> column;
+  double low = 0, high = 0;
+  bool first = true;
+  for (tlp::node n : graph->nodes()) {
+    const double y = layout->getNodeValue(n).getY();
+    low = first ? y : std::min(low, y);
+    high = first ? y : std::max(high, y);
+    first = false;
+    ++column[layout->getNodeValue(n).getX()];
+  }
+  int biggest = 0;
+  for (const auto& [x, count] : column)
+    biggest = std::max(biggest, count);
+  return {high - low, biggest * kNodeSpacing};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
   initTulip();
-  const bool countPlain = argc == 4 && std::string(argv[2]) == "--count-plain";
-  if (argc != 3 && !countPlain) {
-    std::cerr << "usage: textferro-layout-bench <timeline> <dot file to write>\n"
-                 "       textferro-layout-bench <timeline> --count-plain <dot -Tplain output>\n";
+  std::vector<std::string> args(argv + 1, argv + argc);
+  LeadIns leadIns = LeadIns::perFirstStation;
+  if (args.size() >= 2 && args[0] == "--lead-ins") {
+    if (!parseLeadIns(args[1], leadIns)) {
+      std::cerr << "unknown lead-in mode " << args[1] << std::endl;
+      return 1;
+    }
+    args.erase(args.begin(), args.begin() + 2);
+  }
+  const bool countPlain = args.size() == 3 && args[1] == "--count-plain";
+  if (args.size() != 2 && !countPlain) {
+    std::cerr << "usage: textferro-layout-bench [--lead-ins MODE] <timeline> <dot file to write>\n"
+                 "       textferro-layout-bench [--lead-ins MODE] <timeline> --count-plain "
+                 "<dot -Tplain output>\n"
+                 "MODE: per-series, per-station (default), per-step or axis\n";
     return 1;
   }
-  tlp::Graph* graph = preLayoutGraph(argv[1]);
+  tlp::Graph* graph = preLayoutGraph(args[0], leadIns);
   if (graph == nullptr)
     return 1;
   tlp::NodeStaticProperty<unsigned int> level(graph);
   tlp::dagLevel(graph, level);
+  const std::vector<bool> all(graph->numberOfNodes(), true);
+  const std::vector<bool> drawn = drawnSources(graph, level);
   std::unordered_map<unsigned int, double> position;
 
   if (countPlain) {
-    std::ifstream in(argv[3]);
+    std::ifstream in(args[2]);
     std::string line, kind, name;
     while (std::getline(in, line)) {
       std::istringstream fields(line);
@@ -152,33 +287,28 @@ int main(int argc, char** argv) {
                 << " nodes" << std::endl;
       return 1;
     }
-    std::cout << "dot_crossings " << countCrossings(graph, level, position) << std::endl;
+    std::cout << "dot_crossings " << countCrossings(graph, level, position, all)
+              << " dot_visible " << countCrossings(graph, level, position, drawn) << std::endl;
     return 0;
   }
 
-  if (!writeDot(graph, argv[2])) {
-    std::cerr << "Could not write " << argv[2] << std::endl;
+  if (!writeDot(graph, args[1])) {
+    std::cerr << "Could not write " << args[1] << std::endl;
     return 1;
   }
-  tlp::DataSet parameters;
-  parameters.set("node spacing", 1.5f);
-  parameters.set("layer spacing", 2.5f);
-  tlp::LayoutProperty layout(graph);
-  std::string error;
-  const auto wallStart = std::chrono::steady_clock::now();
-  const std::clock_t cpuStart = std::clock();
-  if (!graph->applyPropertyAlgorithm("Hierarchical Graph", &layout, error, &parameters)) {
-    std::cerr << "Could not layout graph " << std::endl << error << std::endl;
-    return 1;
-  }
-  const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-  const double wall =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-  for (tlp::node n : graph->nodes())
-    position[n.id] = layout.getNodeValue(n).getY();
-  std::cout << "nodes " << graph->numberOfNodes() << " edges " << graph->numberOfEdges()
-            << " layout_wall " << wall << " layout_cpu " << cpu << " crossings "
-            << countCrossings(graph, level, position) << " checksum " << checksum(graph, &layout)
-            << std::endl;
+  const double orderingSeconds = timeOrdering(graph);
+  const Run old = layOut(graph, "in-place sweeps");
+  const Run ours = layOut(graph, "layer sweeps");
+  const long long oldCrossings = countCrossings(graph, level, old.position, all);
+  const long long crossings = countCrossings(graph, level, ours.position, all);
+  const long long visible = countCrossings(graph, level, ours.position, drawn);
+  const unsigned int nodes = graph->numberOfNodes();
+  const unsigned int edges = graph->numberOfEdges();
+  const auto [height, need] = mapHeight(graph);
+  std::cout << "nodes " << nodes << " edges " << edges << " old_cpu " << old.seconds
+            << " old_crossings " << oldCrossings << " layout_cpu " << ours.seconds
+            << " ordering_cpu " << orderingSeconds << " order_crossings " << ours.orderCrossings
+            << " crossings " << crossings << " visible " << visible << " map_height " << height
+            << " column_need " << need << " checksum " << ours.checksum << std::endl;
   return 0;
 }

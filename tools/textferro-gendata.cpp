@@ -7,10 +7,17 @@
 // a cluster into its neighbour's successor, and the cluster numbers of each step are
 // shuffled so that the numbers carry no order. Series start at step 1 or late, may
 // stop early and may skip steps (gaps).
+//
+// Data clustered afresh in every window of a sliding time window looks different:
+// clusters of one step have no successor of their own, series are short and jump to
+// any cluster of the next step, and clusters differ much in size. --mix-rate,
+// --max-length and --skew mimic that; at their defaults no random number is drawn
+// for them, so earlier option sets give the same files as before.
 
 #include "SeededRandom.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,12 +44,15 @@ struct Options {
   double mergeRate = 0.1;
   int maxGap = 3;
   int tags = 5;
+  double mixRate = 0;  // chance per step to jump to any cluster
+  int maxLength = 0;   // items per series at most, 0 for no limit
+  double skew = 0;     // position p is chosen with weight 1 / (p + 1)^skew
 };
 
 const char* const kUsage =
     "usage: textferro-gendata --out DIR [--seed N] [--steps N] [--clusters N] [--series N]\n"
     "       [--gap-rate P] [--late-rate P] [--end-rate P] [--split-rate P] [--merge-rate P]\n"
-    "       [--max-gap N] [--tags N]\n"
+    "       [--max-gap N] [--tags N] [--mix-rate P] [--max-length N] [--skew S]\n"
     "Writes DIR/timeline.txt, DIR/clusters/step<t>.obj and .feat, and DIR/tags/gen.t<t>.c<c>.tags\n"
     "(no tag files with --tags 0). Load with:\n"
     "  textferro DIR/timeline.txt DIR/clusters/step obj feat DIR/tags gen tags\n";
@@ -82,6 +92,12 @@ bool parse(int argc, char** argv, Options& options) {
       options.maxGap = static_cast<int>(number);
     else if (key == "--tags")
       options.tags = static_cast<int>(number);
+    else if (key == "--mix-rate")
+      options.mixRate = number;
+    else if (key == "--max-length")
+      options.maxLength = static_cast<int>(number);
+    else if (key == "--skew")
+      options.skew = number;
     else
       return false;
   }
@@ -120,6 +136,28 @@ Flows makeFlows(const Options& o, SeededRandom& random) {
   return flows;
 }
 
+// Draws a position, the lower ones more often when the sizes are skewed.
+class PositionDraw {
+public:
+  explicit PositionDraw(const Options& o) {
+    if (o.skew <= 0)
+      return;
+    double total = 0;
+    for (int p = 0; p < o.clusters; ++p)
+      cumulative.push_back(total += 1.0 / std::pow(p + 1.0, o.skew));
+  }
+  int operator()(Random& random, int clusters) const {
+    if (cumulative.empty())
+      return random.below(clusters);
+    const double at = random.real() * cumulative.back();
+    return static_cast<int>(std::upper_bound(cumulative.begin(), cumulative.end(), at) -
+                            cumulative.begin());
+  }
+
+private:
+  std::vector<double> cumulative;
+};
+
 bool writeFile(const std::filesystem::path& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary);
   out << content;
@@ -146,6 +184,7 @@ int main(int argc, char** argv) {
 
   SeededRandom random(o.seed);
   const Flows flows = makeFlows(o, random);
+  const PositionDraw drawPosition(o);
 
   std::ofstream timeline(root / "timeline.txt", std::ios::binary);
   std::set<std::pair<int, int>> stations; // (step, position)
@@ -154,8 +193,9 @@ int main(int argc, char** argv) {
   std::string line;
   for (long s = 0; s < o.series; ++s) {
     int t = o.steps > 1 && random.chance(o.lateRate) ? 1 + random.below(o.steps - 1) : 0;
-    int p = random.below(o.clusters);
+    int p = drawPosition(random, o.clusters);
     dummies += t;
+    int length = 0;
     line = "s" + std::to_string(s + 1) + ":";
     char separator = ' ';
     while (t < o.steps) {
@@ -163,12 +203,14 @@ int main(int argc, char** argv) {
       separator = ',';
       stations.insert({t, p});
       ++items;
-      if (random.chance(o.endRate))
+      if (++length == o.maxLength || random.chance(o.endRate))
         break;
       const int advance = random.chance(o.gapRate) ? 2 + random.below(o.maxGap) : 1;
       for (int k = 0; k < advance && t < o.steps; ++k) {
         const int second = t + 1 < o.steps ? flows.split[t][p] : -1;
         p = second >= 0 && random.chance(0.5) ? second : flows.next[t][p];
+        if (o.mixRate > 0 && random.chance(o.mixRate))
+          p = drawPosition(random, o.clusters);
         ++t;
       }
       if (t < o.steps)

@@ -22,6 +22,7 @@
 
 namespace tlp {
 class Graph;
+class LayoutProperty;
 }
 class TagCache;
 
@@ -67,10 +68,24 @@ void stringSplit(std::string str, std::string delim, std::vector<std::string>& r
 std::string toString(int number);
 
 // ---- Graph pipeline ------------------------------------------------------------
+// How a station of a later time step that no series reaches from the step before is
+// held in its time step's column: by a lead-in chain of dummy nodes, one per earlier
+// time step, since the layering puts a node one level after its latest predecessor.
+//   perSeries        one chain for every series that starts late, into its first
+//                    station, whether that station has a predecessor or not
+//   perFirstStation  one chain for each such station (the default): a few more dummy
+//                    nodes than the shared chains below, but no chain gathers the
+//                    stations of a column around one node, so far fewer crossings
+//   perTimeStep      one chain per time step, shared by its stations
+//   sharedAxis       one chain along all time steps, shared by every station
+// The choice changes nothing but the positions of the finished map.
+enum class LeadIns { perSeries, perFirstStation, perTimeStep, sharedAxis };
+
 // Builds nodes and edges of an empty graph from series of (time, cluster) pairs
 // sorted by time. Prints one progress dot per series.
 void timelineToGraph(tlp::Graph* splitMergeGraph,
-                     std::vector<std::vector<std::pair<int, int>>>& timeClusterList);
+                     std::vector<std::vector<std::pair<int, int>>>& timeClusterList,
+                     LeadIns leadIns = LeadIns::perFirstStation);
 
 // Leaves one edge of every bundle of parallel edges.
 void deleteMultiEdges(tlp::Graph* splitMergeGraph);
@@ -91,6 +106,10 @@ void deletePathAndRecon(tlp::Graph* splitMergeGraph, tlp::node dummyNode);
 // replaces the dummy chains by vanish edges and gives every edge two metro-map bends.
 // If the layout fails, says so on standard error and leaves the graph as it was.
 void subwayLayout(tlp::Graph* splitMergeGraph);
+// Lays the columns of a laid-out map out again along y: each keeps its order, its
+// stations stay at least `spacing` apart, the map is at most twice as tall as its
+// biggest column needs, and lines are straightened. x is left alone.
+void compactColumns(tlp::Graph* graph, tlp::LayoutProperty* layout, float spacing);
 // The two bends of an edge from source to target on the metro map: the edge leaves
 // and arrives at a shallow slope and takes two thirds of its vertical change in the
 // middle third of its run. z is flattened to 0.

@@ -48,9 +48,11 @@ void subwayLayout(tlp::Graph* splitMergeGraph) {
   deleteDummyAndReconnect(splitMergeGraph);
   // The deletions renew the graph's property objects.
   viewLayout = splitMergeGraph->getLocalProperty<tlp::LayoutProperty>("viewLayout");
+  compactColumns(splitMergeGraph, viewLayout, kNodeSpacing);
 
   for (tlp::edge e : splitMergeGraph->edges()) {
     const auto& [source, target] = splitMergeGraph->ends(e);
-    viewLayout->setEdgeValue(e, metroBends(layout.getNodeValue(source), layout.getNodeValue(target)));
+    viewLayout->setEdgeValue(
+        e, metroBends(viewLayout->getNodeValue(source), viewLayout->getNodeValue(target)));
   }
 }

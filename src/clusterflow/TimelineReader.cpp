@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unordered_set>
 
 namespace timeline {
 
@@ -216,14 +217,23 @@ bool readTimeline(const std::string& path, std::vector<Series>& allSeries, int& 
 }
 
 long long countDummyNodes(const std::vector<Series>& allSeries) {
+  auto key = [](const std::pair<int, int>& item) {
+    return static_cast<long long>(item.first) << 32 | static_cast<unsigned int>(item.second);
+  };
   long long dummies = 0;
+  std::unordered_set<long long> lateFirsts;
   for (const Series& series : allSeries) {
-    int previous = 0;
-    for (const auto& item : series) {
-      dummies += item.first - previous - 1;
-      previous = item.first;
-    }
+    if (!series.empty() && series.front().first > 1)
+      lateFirsts.insert(key(series.front()));
+    for (std::size_t i = 1; i < series.size(); ++i)
+      dummies += series[i].first - series[i - 1].first - 1;
   }
+  // A station that some series reaches from the step before needs no lead-in.
+  for (const Series& series : allSeries)
+    for (std::size_t i = 1; i < series.size(); ++i)
+      lateFirsts.erase(key(series[i]));
+  for (long long station : lateFirsts)
+    dummies += (station >> 32) - 1;
   return dummies;
 }
 

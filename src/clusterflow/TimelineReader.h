@@ -26,9 +26,9 @@ constexpr std::size_t kMaxLineLength = 1000000;
 // and series that start late or skip steps need one dummy node per missing step.
 constexpr int kMaxTimeStep = 100000;
 
-// Largest number of dummy nodes that a timeline may ask for (gaps and late
-// starts of all series together). The limit keeps memory bounded (a few GB at most)
-// and is checked before the graph is built.
+// Largest number of dummy nodes that a timeline may ask for (gaps and lead-ins of
+// all series together). The limit keeps memory bounded (a few GB at most) and is
+// checked before the graph is built.
 constexpr long long kMaxDummyNodes = 20000000;
 
 using Series = std::vector<std::pair<int, int>>; // (time, cluster), sorted by time
@@ -68,8 +68,10 @@ bool parseTimelineLine(const std::string& line, Series& series, std::string& err
 bool readTimeline(const std::string& path, std::vector<Series>& allSeries, int& maxTime,
                   std::string& error);
 
-// Number of dummy nodes that the series need: one per missing time step before
-// and between their items.
+// Number of dummy nodes that the graph of the series needs: one per missing time
+// step between the items of each series, and a lead-in of one per earlier time step
+// for each station of a later step that some series starts at and none reaches
+// from the step before (timelineToGraph's default).
 long long countDummyNodes(const std::vector<Series>& allSeries);
 
 // Reads one object or feature file of time step `time`: line n lists the

@@ -3,6 +3,7 @@
 #include "hierarchy/AlgorithmFactory.h"
 #include "hierarchy/DatasetTools.h"
 #include "hierarchy/HierarchyAssert.h"
+#include "hierarchy/LayerSweep.h"
 
 #include <tulip/DoubleProperty.h>
 #include <tulip/GraphTools.h>
@@ -25,6 +26,8 @@ namespace {
 const int NB_UPDOWN_SWEEP = 4;
 
 const char* const kTreeLayout = "Hierarchical Tree (R-T Extended)";
+const char* const kCrossingReduction = "crossing reduction";
+const char* const kLayerSweeps = "layer sweeps";
 
 // The one outgoing edge of a dummy node of a long-edge chain.
 tlp::edge chainSuccessor(const tlp::Graph* graph, tlp::node dummy) {
@@ -57,6 +60,12 @@ HierarchicalGraph::HierarchicalGraph(const tlp::PluginContext* context)
                     "This parameter enables to choose the orientation of the drawing"),
       "horizontal;vertical;", true);
   addSpacingParameters(this);
+  addInParameter<tlp::StringCollection>(
+      kCrossingReduction,
+      parameterHelp("String Collection", "", kLayerSweeps,
+                    "How the nodes of each level are ordered: layer sweeps with adjacent "
+                    "transpositions, or the earlier in-place barycentre sweeps"),
+      "layer sweeps;in-place sweeps;", false);
   addDependency("Dag Level", "1.0");
   addDependency(kTreeLayout, "1.0");
 }
@@ -76,6 +85,7 @@ unsigned int HierarchicalGraph::degree(tlp::Graph* sg, tlp::node n, bool sense) 
 
 void HierarchicalGraph::buildGrid(tlp::Graph* sg) {
   tlp::DoubleProperty dagLevel(sg);
+  orderCrossings = -1;
   std::string errorMessage;
   if (!sg->applyPropertyAlgorithm("Dag Level", &dagLevel, errorMessage)) {
     std::cerr << "[ERROR] : " << errorMessage << "void HierarchicalGraph::buildGrid(tlp::Graph*)"
@@ -112,7 +122,7 @@ void HierarchicalGraph::initCross(tlp::Graph* sg, tlp::node n,
     tlp::node child;
     for (; i < star.size() && !child.isValid(); ++i) {
       const std::pair<tlp::node, tlp::node>& ends = sg->ends(star[i]);
-      if (ends.first == frame.node && !visited.get(ends.second.id))
+      if (ends.first == frame.node && !visited.get(ends.second.id) && sg->isElement(star[i]))
         child = ends.second;
     }
     if (!child.isValid()) {
@@ -153,6 +163,8 @@ void HierarchicalGraph::loadSweepTable(const tlp::Graph* sg) {
     if (!sg->isElement(n))
       continue;
     for (tlp::edge e : sg->allEdges(n)) {
+      if (!sg->isElement(e))
+        continue;
       const tlp::node m = sg->opposite(e, n);
       unsigned int& j = entryOf(m);
       if (j == none) {
@@ -190,6 +202,58 @@ void HierarchicalGraph::twoLayerCrossReduction(tlp::Graph* sg, unsigned int free
 }
 
 void HierarchicalGraph::crossReduction(tlp::Graph* sg) {
+  if (layerSweeps)
+    sweepLayers(sg);
+  else
+    sweepInPlace(sg);
+}
+
+// Starts from the drawing that the in-place sweeps, which are quick, would give, so
+// that the drawing of the order found never has more crossings than theirs.
+void HierarchicalGraph::sweepLayers(tlp::Graph* sg) {
+  sweepInPlace(sg);
+  grid.pop_back(); // the sink's layer
+  std::vector<unsigned int> entry;
+  std::vector<unsigned int> layerOf;
+  std::vector<std::vector<unsigned int>> layers(grid.size());
+  for (unsigned int i = 0; i < grid.size(); ++i)
+    for (tlp::node n : grid[i]) {
+      if (entry.size() <= n.id)
+        entry.resize(n.id + 1, UINT_MAX);
+      entry[n.id] = layerOf.size();
+      layers[i].push_back(layerOf.size());
+      layerOf.push_back(i);
+    }
+  std::vector<std::pair<unsigned int, unsigned int>> edges;
+  edges.reserve(sg->numberOfEdges());
+  // In the proper working copy every edge joins consecutive layers; any other edge
+  // could not be counted layer pair by layer pair and is left out.
+  for (tlp::edge e : sg->edges()) {
+    const auto& [s, t] = sg->ends(e);
+    if (layerOf[entry[t.id]] == layerOf[entry[s.id]] + 1)
+      edges.emplace_back(entry[s.id], entry[t.id]);
+  }
+
+  LayerSweep sweep(std::move(layers), edges);
+  // The tree layout puts each node under its median parent, the one that
+  // DagLevelSpanningTree keeps, and the children of a parent in embedding order.
+  sweep.groupUnderMedianParents();
+  sweep.run();
+  orderCrossings = sweep.crossings();
+
+  std::vector<tlp::node> nodeOf(layerOf.size());
+  for (const std::vector<tlp::node>& layer : grid)
+    for (tlp::node n : layer)
+      nodeOf[entry[n.id]] = n;
+  for (unsigned int i = 0; i < grid.size(); ++i)
+    for (unsigned int k = 0; k < grid[i].size(); ++k) {
+      grid[i][k] = nodeOf[sweep.layers()[i][k]];
+      embedding->setNodeValue(grid[i][k], k);
+    }
+}
+
+void HierarchicalGraph::sweepInPlace(tlp::Graph* sg) {
+  orderCrossings = -1;
   const tlp::node sink = sg->addNode();
   embedding->setNodeValue(sink, 0);
   const std::vector<tlp::node>& nodes = sg->nodes();
@@ -256,7 +320,7 @@ void HierarchicalGraph::orderOutEdgesByEmbedding(tlp::Graph* mySGraph) {
       continue;
     outEdges.clear();
     for (tlp::edge e : mySGraph->allEdges(n))
-      if (mySGraph->source(e) == n)
+      if (mySGraph->source(e) == n && mySGraph->isElement(e))
         outEdges.push_back(e);
     std::vector<tlp::edge> sorted = outEdges;
     std::stable_sort(sorted.begin(), sorted.end(), [this, mySGraph](tlp::edge e1, tlp::edge e2) {
@@ -285,6 +349,32 @@ void HierarchicalGraph::restoreEdgeOrders() {
     graph->setEdgeOrder(n, kept);
   }
   changedEdgeOrders.clear();
+}
+
+// The tree layout draws the children of each parent as one block, so a node that the
+// crossing reduction put among the children of another parent would move, and bring
+// crossings with it. Each level keeps the places the tree layout gave it, handed out
+// in the order found; nodes wider than those that held the places are pushed apart.
+void HierarchicalGraph::keepOrderFound(tlp::LayoutProperty& tmpLayout) {
+  std::vector<float> places;
+  for (const std::vector<tlp::node>& layer : grid) {
+    places.clear();
+    for (tlp::node n : layer)
+      places.push_back(tmpLayout.getNodeValue(n).getX());
+    std::sort(places.begin(), places.end());
+    for (unsigned int k = 0; k < layer.size(); ++k) {
+      tlp::Coord c = tmpLayout.getNodeValue(layer[k]);
+      float x = places[k];
+      if (k > 0) {
+        const float previous = tmpLayout.getNodeValue(layer[k - 1]).getX();
+        x = std::max(x, previous + nodeSpacing +
+                            (nodeSize->getNodeValue(layer[k - 1]).getW() +
+                             nodeSize->getNodeValue(layer[k]).getW()) / 2.f);
+      }
+      c.setX(x);
+      tmpLayout.setNodeValue(layer[k], c);
+    }
+  }
 }
 
 void HierarchicalGraph::computeEdgeBends(const tlp::Graph* mySGraph, tlp::LayoutProperty& tmpLayout,
@@ -414,12 +504,16 @@ bool HierarchicalGraph::run() {
 
   nodeSize = graph->getProperty<tlp::SizeProperty>("viewSize");
   orientation = "horizontal";
+  layerSweeps = true;
   getSpacingParameters(dataSet, nodeSpacing, spacing);
   if (dataSet != nullptr) {
     getNodeSizePropertyParameter(dataSet, nodeSize);
     tlp::StringCollection orientationChoice;
     if (dataSet->get("orientation", orientationChoice))
       orientation = orientationChoice.getCurrentString();
+    tlp::StringCollection crossingReduction;
+    if (dataSet->get(kCrossingReduction, crossingReduction))
+      layerSweeps = crossingReduction.getCurrentString() == kLayerSweeps;
   }
   const bool horizontal = orientation == "horizontal";
   if (horizontal)
@@ -462,6 +556,8 @@ bool HierarchicalGraph::run() {
       mySGraph->applyPropertyAlgorithm(kTreeLayout, &tmpLayout, errorMessage, &treeParameters);
   delete edgeLength;
   HIERARCHY_ASSERT_TEXT(resultBool, "resultBool");
+  if (orderCrossings >= 0)
+    keepOrderFound(tmpLayout);
 
   for (tlp::node n : graph->nodes())
     result->setNodeValue(n, tmpLayout.getNodeValue(n));

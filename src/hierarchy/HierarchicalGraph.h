@@ -2,14 +2,19 @@
 #define TEXTFERRO_HIERARCHICALGRAPH_H
 
 // "Hierarchical Graph": layered drawing of any directed graph. Nodes go to the levels
-// of the longest-path layering, are ordered within their level by barycentre sweeps,
+// of the longest-path layering, are ordered within their level to reduce crossings,
 // and are placed by "Hierarchical Tree (R-T Extended)" on a median-parent spanning tree.
+// After layer sweeps, each level keeps the places the tree layout gave it but hands
+// them out in the order found, which the tree layout alone would not keep.
 //
 // Parameters (defaults):
-//   "node size"      SizeProperty      "viewSize"
-//   "orientation"    StringCollection  "horizontal" (levels left to right) or "vertical"
-//   "layer spacing"  float             64
-//   "node spacing"   float             18
+//   "node size"           SizeProperty      "viewSize"
+//   "orientation"         StringCollection  "horizontal" (levels left to right) or "vertical"
+//   "layer spacing"       float             64
+//   "node spacing"        float             18
+//   "crossing reduction"  StringCollection  "layer sweeps" (see LayerSweep) or "in-place
+//                                           sweeps", the earlier barycentre heuristic, for
+//                                           callers that rely on its positions
 // Needs the plug-ins "Dag Level" and "Hierarchical Tree (R-T Extended)".
 
 #include <tulip/AcyclicTest.h>
@@ -56,8 +61,11 @@ public:
   // Puts every node of sg into the layer of its "Dag Level", in the graph's node
   // order, and numbers the layers in `embedding`.
   void buildGrid(tlp::Graph* sg);
-  // Orders every layer by barycentre sweeps. Adds a temporary sink to sg, which is
-  // gone again when it returns (the grid's last layer still names it).
+  // Orders every layer and numbers it in `embedding`: by in-place barycentre sweeps,
+  // then, with `layerSweeps`, by layer sweeps that start from the order in which the
+  // tree layout would draw theirs. The
+  // in-place sweeps add a temporary sink to sg, gone again when it returns; without
+  // layer sweeps the grid's last layer still names it.
   void crossReduction(tlp::Graph* sg);
   // Depth-first numbering from n, in embedding.
   void initCross(tlp::Graph* sg, tlp::node n, tlp::MutableContainer<bool>& visited, int id);
@@ -76,8 +84,15 @@ public:
   std::string orientation = "horizontal";
   float spacing = 64.f;
   float nodeSpacing = 18.f;
+  bool layerSweeps = true;
+  // Crossings of the order that the layer sweeps found, between consecutive layers of
+  // the working copy; -1 after in-place sweeps.
+  long long orderCrossings = -1;
 
 private:
+  void sweepLayers(tlp::Graph* sg);
+  void sweepInPlace(tlp::Graph* sg);
+  void keepOrderFound(tlp::LayoutProperty& tmpLayout);
   void computeEdgeBends(const tlp::Graph* mySGraph, tlp::LayoutProperty& tmpLayout,
                         const std::unordered_map<tlp::edge, tlp::edge>& replacedEdges,
                         const std::vector<tlp::edge>& reversedEdges);

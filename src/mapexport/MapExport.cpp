@@ -2,6 +2,7 @@
 
 #include "mapexport/MapDrawing.h"
 #include "mapexport/MapPainter.h"
+#include "mapexport/RasterLimits.h"
 
 #include <QImage>
 #include <QPainter>
@@ -9,6 +10,7 @@
 #include <QSvgGenerator>
 
 #include <cmath>
+#include <iostream>
 
 namespace {
 
@@ -23,6 +25,21 @@ bool finish(QSaveFile& file, bool painted, QString& error) {
     return false;
   }
   return true;
+}
+
+// The image size for a PNG `width` pixels wide, scaled down as far as the raster
+// engine needs to paint the whole map.
+QSize pngSize(const MapPainter& mapPainter, int width) {
+  auto heightFor = [&](int w) {
+    return std::max(1, static_cast<int>(std::lround(mapPainter.sizeForWidth(w).height())));
+  };
+  if (fitsRaster(width, heightFor(width)))
+    return QSize(width, heightFor(width));
+  const double scale = rasterScale(QSizeF(width, mapPainter.sizeForWidth(width).height()));
+  int fitted = std::max(1, static_cast<int>(width * scale));
+  while (fitted > 1 && !fitsRaster(fitted, heightFor(fitted)))
+    --fitted;
+  return QSize(fitted, std::min(heightFor(fitted), kMaxRasterSide));
 }
 
 } // namespace
@@ -66,13 +83,21 @@ bool exportMap(tlp::Graph* graph, const QString& path, MapFormat format, int png
     return finish(file, started, error);
   }
 
-  const QSizeF size = mapPainter.sizeForWidth(pngWidth);
-  QImage image(pngWidth, std::max(1, static_cast<int>(std::lround(size.height()))),
-               QImage::Format_ARGB32_Premultiplied);
+  const QSize size = pngSize(mapPainter, pngWidth);
+  if (size.width() < pngWidth)
+    std::cerr << "The map is too large for a whole PNG " << pngWidth
+              << " pixels wide; it is written scaled down to " << size.width() << " x "
+              << size.height() << " pixels" << std::endl;
+  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+  if (image.isNull()) {
+    error = "Could not write file " + path + ": not enough memory for the image";
+    file.cancelWriting();
+    return false;
+  }
   image.fill(Qt::white);
   {
     QPainter painter(&image);
-    mapPainter.paint(painter, pngWidth);
+    mapPainter.paint(painter, size.width());
   }
   return finish(file, image.save(&file, "PNG"), error);
 }

@@ -18,9 +18,11 @@ MapFormat mapFormatOf(const QString& path);
 
 constexpr int kDefaultPngWidth = 2400;
 
-// Draws `graph` into `path` as SVG or PNG (`pngWidth` pixels wide). The file is
-// replaced only once the new one is completely written. Returns false with a
-// message in `error` when it cannot be written.
+// Draws `graph` into `path` as SVG or PNG (`pngWidth` pixels wide). A PNG that would
+// be too large for the raster engine to paint whole (more than 32767 pixels along a
+// side, or more than 64 million pixels) is scaled down until it fits, and a line on
+// standard error says so. The file is replaced only once the new one is completely
+// written. Returns false with a message in `error` when it cannot be written.
 bool exportMap(tlp::Graph* graph, const QString& path, MapFormat format, int pngWidth,
                QString& error);
 

@@ -1,5 +1,8 @@
 #include "tagcloud/tagcloud.h"
 
+#include "mapexport/RasterLimits.h"
+
+#include <QDebug>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGraphicsTextItem>
@@ -150,6 +153,11 @@ void QTagCloud::finishRow(QList<Word>& row, int xPos, int yPos, int rowHeight,
 }
 
 bool QTagCloud::exportPNG(const QString& filename, int width, int height) {
+  // Painted at a larger size, the image would come out cut: refuse it.
+  if (!fitsRaster(width, height)) {
+    qDebug() << "Image too large to draw whole:" << width << "x" << height;
+    return false;
+  }
   QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
   if (image.isNull())
     return false;

@@ -58,7 +58,9 @@ public:
   // Paints the whole scene into a width x height image, keeping its aspect ratio;
   // the rest of the image shows the background colour. The format follows the
   // file name's suffix. An existing file is replaced only once the new image is
-  // completely written. Returns false when the image cannot be made or written.
+  // completely written. Returns false when the image cannot be made or written, and
+  // refuses (false, on the debug channel) an image too large for the raster engine
+  // to paint whole: more than 32767 pixels along a side or 64 million in all.
   bool exportPNG(const QString& filename, int width, int height);
 
 signals:

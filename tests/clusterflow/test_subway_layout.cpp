@@ -4,23 +4,28 @@
 
 #include <tulip/BooleanProperty.h>
 #include <tulip/Graph.h>
+#include <tulip/GraphMeasure.h>
 #include <tulip/LayoutProperty.h>
 #include <tulip/SizeProperty.h>
+#include <tulip/StringCollection.h>
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <memory>
+#include <random>
 #include <set>
 
 namespace {
 
 // The rules of a finished map: no dummy node is left; the stations of a time step
 // share their right edge (x plus half the width), the columns follow the time steps
-// from left to right with as many stations as the timeline names, and every edge
-// has exactly the two metro-map bends.
+// from left to right with as many stations as the timeline names, stations of a
+// column keep the node spacing, the map is at most twice as tall as its biggest
+// column needs, and every edge has exactly the two metro-map bends.
 void expectMetroMap(tlp::Graph* graph, const std::vector<timeline::Series>& series) {
   std::map<int, std::set<int>> steps;
   for (const timeline::Series& items : series)
@@ -46,6 +51,20 @@ void expectMetroMap(tlp::Graph* graph, const std::vector<timeline::Series>& seri
     column[nodes[i]] = int(columns.size()) - 1;
   }
   EXPECT_EQ(columns, stepSizes);
+  std::map<int, std::vector<float>> heights;
+  for (tlp::node n : nodes)
+    heights[column[n]].push_back(layout->getNodeValue(n).getY());
+  std::vector<float> all;
+  for (auto& [c, ys] : heights) {
+    std::sort(ys.begin(), ys.end());
+    for (std::size_t i = 1; i < ys.size(); ++i)
+      EXPECT_GE(ys[i] - ys[i - 1], 1.5f - 1e-3f) << "column " << c;
+    all.insert(all.end(), ys.begin(), ys.end());
+  }
+  if (!all.empty()) {
+    EXPECT_LE(*std::max_element(all.begin(), all.end()) - *std::min_element(all.begin(), all.end()),
+              2 * 1.5f * *std::max_element(columns.begin(), columns.end()));
+  }
   for (tlp::edge e : graph->edges()) {
     const auto& [s, t] = graph->ends(e);
     EXPECT_LT(column[s], column[t]);
@@ -78,7 +97,112 @@ void expectExportedMetroMap(const QString& data, const QString& name) {
   expectMetroMap(graph.get(), series);
 }
 
+// A timeline of up to 60 series over up to 8 steps and 8 clusters, with late starts,
+// gaps and early ends.
+std::vector<timeline::Series> randomTimeline(unsigned seed) {
+  std::mt19937 random(seed);
+  const int steps = 2 + random() % 7;
+  const int clusters = 1 + random() % 8;
+  std::vector<timeline::Series> list(random() % 60);
+  for (timeline::Series& series : list)
+    for (int time = random() % 2 ? 1 + random() % steps : 1; time <= steps && random() % 7;
+         time += random() % 5 ? 1 : 2 + random() % 3)
+      series.emplace_back(time, 1 + random() % clusters);
+  return list;
+}
+
+// The graph of `list` as the loader builds it, every cluster with one feature, before
+// its layout.
+std::unique_ptr<tlp::Graph> styledGraph(std::vector<timeline::Series> list, LeadIns leadIns) {
+  clusterTimeToNode.clear();
+  nodeToClusterTime.clear();
+  clusterTimeToIdListFeatures.clear();
+  std::unique_ptr<tlp::Graph> graph(tlp::newGraph());
+  timelineToGraph(graph.get(), list, leadIns);
+  for (const auto& [n, clusterTime] : nodeToClusterTime)
+    clusterTimeToIdListFeatures[clusterTime.first][clusterTime.second] = {"term"};
+  deleteMultiEdges(graph.get());
+  findMajorStations(graph.get());
+  clusterProperties(graph.get());
+  return graph;
+}
+
+// Every station and edge of a finished map with all its values but the layout,
+// stations named by cluster and time step and given their column.
+std::multiset<std::string> describe(tlp::Graph* graph) {
+  auto* layout = graph->getProperty<tlp::LayoutProperty>("viewLayout");
+  std::set<float> columns;
+  for (tlp::node n : graph->nodes())
+    columns.insert(layout->getNodeValue(n).getX());
+  auto name = [&](tlp::node n) {
+    const auto [cluster, time] = nodeToClusterTime.at(n);
+    const auto column = columns.find(layout->getNodeValue(n).getX());
+    return std::to_string(cluster) + "@" + std::to_string(time) + " in column " +
+           std::to_string(std::distance(columns.begin(), column));
+  };
+  auto values = [&](std::string text, auto element) {
+    for (tlp::PropertyInterface* property : graph->getObjectProperties())
+      if (property->getName() != "viewLayout") {
+        if constexpr (std::is_same_v<decltype(element), tlp::node>)
+          text += " " + property->getName() + "=" + property->getNodeStringValue(element);
+        else
+          text += " " + property->getName() + "=" + property->getEdgeStringValue(element);
+      }
+    return text;
+  };
+  std::multiset<std::string> described;
+  for (tlp::node n : graph->nodes())
+    described.insert(values(name(n), n));
+  for (tlp::edge e : graph->edges())
+    described.insert(values(name(graph->source(e)) + " -> " + name(graph->target(e)), e));
+  return described;
+}
+
+// Crossings between neighbouring time steps when "Hierarchical Graph" lays the
+// graph out with the given crossing reduction.
+long long crossings(tlp::Graph* graph, const std::string& crossingReduction) {
+  tlp::DataSet parameters;
+  tlp::StringCollection reduction("layer sweeps;in-place sweeps;");
+  reduction.setCurrent(crossingReduction);
+  parameters.set("crossing reduction", reduction);
+  tlp::LayoutProperty layout(graph);
+  std::string error;
+  EXPECT_TRUE(graph->applyPropertyAlgorithm("Hierarchical Graph", &layout, error, &parameters));
+  tlp::NodeStaticProperty<unsigned int> level(graph);
+  tlp::dagLevel(graph, level);
+  auto y = [&](tlp::node n) { return layout.getNodeValue(n).getY(); };
+  long long count = 0;
+  for (tlp::edge e : graph->edges())
+    for (tlp::edge f : graph->edges()) {
+      const auto [s, t] = graph->ends(e);
+      const auto [u, v] = graph->ends(f);
+      count += level[s] == level[u] && y(s) < y(u) && y(t) > y(v);
+    }
+  return count;
+}
+
 } // namespace
+
+// The same stations, edges, vanish edges, labels, styles and columns as the map made
+// with a lead-in chain per late series, and never more crossings than the in-place
+// sweeps give.
+TEST(SubwayLayout, RandomTimelinesGiveTheMapOfBeforeWithNoMoreCrossings) {
+  testing::internal::CaptureStderr();
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    const std::vector<timeline::Series> list = randomTimeline(seed);
+    std::unique_ptr<tlp::Graph> before = styledGraph(list, LeadIns::perSeries);
+    subwayLayout(before.get());
+    const std::multiset<std::string> map = describe(before.get());
+    std::unique_ptr<tlp::Graph> graph = styledGraph(list, LeadIns::perFirstStation);
+    if (!graph->isEmpty()) {
+      EXPECT_LE(crossings(graph.get(), "layer sweeps"), crossings(graph.get(), "in-place sweeps"))
+          << seed;
+    }
+    subwayLayout(graph.get());
+    EXPECT_EQ(describe(graph.get()), map) << seed;
+  }
+  testing::internal::GetCapturedStderr();
+}
 
 TEST(SubwayLayout, BendsFollowTheThirdsAndSixthsRuleAndEmptyGraphsNeedNoLayout) {
   using C = tlp::Coord;

@@ -112,6 +112,8 @@ TEST(ClusterFile, EveryLineIsOneClusterAndEmptyItemsAreSkipped) {
   EXPECT_EQ(ids[1][3], (std::vector<std::string>{"x", "y"}));
   EXPECT_EQ(ids[3][3], (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_EQ(ids.size(), 2u);
-  // Lead-ins and gaps are counted without building anything.
+  // Lead-ins and gaps are counted without building anything; a station gets one
+  // lead-in however many series start at it, and none if a series reaches it.
   EXPECT_EQ(timeline::countDummyNodes({{{2, 5}, {5, 1}}, {{1, 1}}, {{100000, 1}}}), 1 + 2 + 99999);
+  EXPECT_EQ(timeline::countDummyNodes({{{3, 1}}, {{3, 1}, {4, 2}}, {{4, 2}}, {{1, 1}, {2, 2}}}), 2);
 }

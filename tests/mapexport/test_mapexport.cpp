@@ -18,7 +18,9 @@
 
 #include <map>
 #include <memory>
+#include <iostream>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -127,6 +129,31 @@ private slots:
       colours.insert(hex(disc.fill));
     }
     QVERIFY(colours.size() >= 2); // major and ordinary stations
+  }
+
+  // A map far taller than wide is scaled down until the raster engine can paint it
+  // whole, and the export says so.
+  void tallMapsAreScaledDownWhole() {
+    std::unique_ptr<tlp::Graph> graph(tlp::newGraph());
+    auto* layout = graph->getProperty<tlp::LayoutProperty>("viewLayout");
+    const tlp::Coord corners[] = {{0, 0, 0}, {40, 0, 0}, {0, 1000, 0}};
+    for (const tlp::Coord& corner : corners)
+      layout->setNodeValue(graph->addNode(), corner);
+    const tlp::node top = graph->nodes().back();
+    graph->getProperty<tlp::ColorProperty>("viewColor")->setNodeValue(top, {200, 0, 0, 255});
+    QTemporaryDir dir;
+    QString error;
+    std::ostringstream notice;
+    std::streambuf* stderrBuffer = std::cerr.rdbuf(notice.rdbuf());
+    const bool written = exportMap(graph.get(), dir.path() + "/tall.png", MapFormat::Png, 2400, error);
+    std::cerr.rdbuf(stderrBuffer);
+    QVERIFY2(written, qPrintable(error));
+    QVERIFY(notice.str().find("scaled down") != std::string::npos);
+    const QImage image(dir.path() + "/tall.png");
+    QVERIFY(image.height() <= 32767 && image.width() < 2400);
+    const MapPainter painter(collectMapDrawing(graph.get()));
+    const QPointF centre = painter.toDevice(corners[2], image.width());
+    QCOMPARE(image.pixelColor(centre.toPoint()), QColor(200, 0, 0));
   }
 
   // Unknown formats, bad widths and unwritable places fail without touching or

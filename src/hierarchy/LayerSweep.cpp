@@ -1,0 +1,454 @@
+#include "hierarchy/LayerSweep.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <numeric>
+#include <random>
+
+namespace {
+
+// Rounds of a down and an up sweep per phase, at most.
+constexpr int kMaxRounds = 24;
+// Work allowed for the whole ordering, counted in neighbours looked at: a share per
+// node and edge, so that the time grows linearly with the graph, plus a fixed share
+// that small graphs never exhaust. A round of placements counts as kPlacementWork per
+// node and edge, about its cost against that of transpositions.
+constexpr long long kWorkPerElement = 60;
+constexpr long long kBaseWork = 10000000;
+constexpr long long kPlacementWork = 6;
+// Passes of adjacent swaps after each sweep, at most: later passes move few nodes, and
+// the next round goes on from where they stopped.
+constexpr int kMaxPasses = 8;
+// A phase ends after this many rounds in a row that improve no part: barycentre
+// sweeps may need a round or two that lose ground before they untangle more.
+constexpr int kIdleRounds = 3;
+// Starts from shuffled orders after the two breadth-first ones, while budget is left.
+constexpr int kShuffledStarts = 8;
+
+// Counts, over positions 0 .. n - 1, how many values have been added at or below a
+// position; the inversion count of a pair of layers in O(E log V).
+class FenwickTree {
+public:
+  void clear(std::size_t n) { tree.assign(n + 1, 0); }
+  void add(unsigned int position) {
+    for (std::size_t i = position + 1; i < tree.size(); i += i & (~i + 1))
+      ++tree[i];
+  }
+  unsigned int atOrBelow(unsigned int position) const {
+    unsigned int sum = 0;
+    for (std::size_t i = position + 1; i > 0; i -= i & (~i + 1))
+      sum += tree[i];
+    return sum;
+  }
+
+private:
+  std::vector<unsigned int> tree;
+};
+
+// Union-find over entries, to tell the connected parts apart.
+class Parts {
+public:
+  explicit Parts(std::size_t n) : parent(n) { std::iota(parent.begin(), parent.end(), 0u); }
+  unsigned int find(unsigned int x) {
+    while (parent[x] != x)
+      x = parent[x] = parent[parent[x]];
+    return x;
+  }
+  void join(unsigned int a, unsigned int b) { parent[find(a)] = find(b); }
+
+private:
+  std::vector<unsigned int> parent;
+};
+
+} // namespace
+
+LayerSweep::LayerSweep(std::vector<std::vector<unsigned int>> layers,
+                       const std::vector<std::pair<unsigned int, unsigned int>>& edges) {
+  std::size_t count = 0;
+  for (const std::vector<unsigned int>& layer : layers)
+    count += layer.size();
+  pos.assign(count, 0);
+  layerOf.assign(count, 0);
+  part.assign(count, 0);
+  stale.assign(count, false);
+  active.assign(count, false);
+  layerVersion.assign(layers.size(), 1);
+  passedAt.assign(layers.size(), {0, 0, 0});
+  for (unsigned int i = 0; i < layers.size(); ++i)
+    for (unsigned int u : layers[i])
+      layerOf[u] = i;
+
+  for (Adjacency* adjacency : {&up, &down}) {
+    adjacency->start.assign(count + 1, 0);
+    adjacency->list.resize(edges.size());
+    adjacency->sortedPositions.resize(edges.size());
+  }
+  for (const auto& [upper, lower] : edges) {
+    ++down.start[upper + 1];
+    ++up.start[lower + 1];
+  }
+  for (Adjacency* adjacency : {&up, &down})
+    std::partial_sum(adjacency->start.begin(), adjacency->start.end(), adjacency->start.begin());
+  std::vector<unsigned int> nextUp(up.start.begin(), up.start.end() - 1);
+  std::vector<unsigned int> nextDown(down.start.begin(), down.start.end() - 1);
+  for (const auto& [upper, lower] : edges) {
+    down.list[nextDown[upper]++] = lower;
+    up.list[nextUp[lower]++] = upper;
+  }
+  setOrder(std::move(layers));
+}
+
+void LayerSweep::groupUnderMedianParents() {
+  std::vector<unsigned int> parent(pos.size(), UINT_MAX);
+  std::vector<std::pair<unsigned int, unsigned int>> above; // position, entry
+  for (unsigned int u = 0; u < pos.size(); ++u) {
+    above.clear();
+    for (unsigned int k = up.begin(u); k < up.end(u); ++k)
+      above.emplace_back(pos[up.list[k]], up.list[k]);
+    if (above.empty())
+      continue;
+    std::nth_element(above.begin(), above.begin() + above.size() / 2, above.end());
+    parent[u] = above[above.size() / 2].second;
+  }
+  // Top down, so that a parent's position is already the one it is drawn at.
+  for (unsigned int layer = 1; layer < order.size(); ++layer) {
+    std::stable_sort(order[layer].begin(), order[layer].end(),
+                     [&](unsigned int a, unsigned int b) {
+                       const unsigned int pa = parent[a] == UINT_MAX ? 0 : pos[parent[a]];
+                       const unsigned int pb = parent[b] == UINT_MAX ? 0 : pos[parent[b]];
+                       return pa < pb;
+                     });
+    renumber(layer);
+  }
+}
+
+void LayerSweep::setOrder(std::vector<std::vector<unsigned int>> layers) {
+  order = std::move(layers);
+  for (unsigned int i = 0; i < order.size(); ++i)
+    renumber(i);
+}
+
+void LayerSweep::renumber(unsigned int layer) {
+  bool moved = false;
+  for (unsigned int i = 0; i < order[layer].size(); ++i) {
+    const unsigned int u = order[layer][i];
+    moved = moved || pos[u] != i;
+    pos[u] = i;
+  }
+  if (moved)
+    ++layerVersion[layer];
+}
+
+long long LayerSweep::crossings() const {
+  const std::vector<long long> count = partCrossings();
+  return std::accumulate(count.begin(), count.end(), 0LL);
+}
+
+long long LayerSweep::budget() const {
+  return kWorkPerElement * static_cast<long long>(up.list.size() + pos.size()) + kBaseWork;
+}
+
+void LayerSweep::findParts() {
+  Parts parts(pos.size());
+  for (unsigned int u = 0; u < pos.size(); ++u)
+    for (unsigned int k = down.begin(u); k < down.end(u); ++k) {
+      const unsigned int v = down.list[k];
+      if (order[layerOf[u]].size() > 1 && order[layerOf[v]].size() > 1)
+        parts.join(u, v);
+    }
+  std::vector<unsigned int> number(pos.size(), UINT_MAX);
+  part.assign(pos.size(), 0);
+  unsigned int& next = partCount;
+  next = 0;
+  for (const std::vector<unsigned int>& layer : order)
+    for (unsigned int u : layer) {
+      unsigned int& n = number[parts.find(u)];
+      if (n == UINT_MAX)
+        n = next++;
+      part[u] = n;
+    }
+}
+
+// Visits the graph breadth-first from its sources (or sinks) in their present order;
+// each entry joins the end of its layer when it is reached. Then every layer is
+// grouped by connected part, keeping that order within each part.
+void LayerSweep::startBreadthFirst(bool fromSources) {
+  const Adjacency& back = fromSources ? up : down;
+  const Adjacency& forth = fromSources ? down : up;
+  std::vector<bool> reached(pos.size(), false);
+  std::vector<unsigned int> queue;
+  queue.reserve(pos.size());
+  for (const std::vector<unsigned int>& layer : order)
+    for (unsigned int u : layer)
+      if (back.begin(u) == back.end(u)) {
+        reached[u] = true;
+        queue.push_back(u);
+      }
+  for (std::size_t head = 0; head < queue.size(); ++head) {
+    const unsigned int u = queue[head];
+    for (unsigned int k = forth.begin(u); k < forth.end(u); ++k)
+      if (!reached[forth.list[k]]) {
+        reached[forth.list[k]] = true;
+        queue.push_back(forth.list[k]);
+      }
+  }
+  std::vector<std::vector<unsigned int>> layers(order.size());
+  for (unsigned int u : queue)
+    layers[layerOf[u]].push_back(u);
+  for (std::vector<unsigned int>& layer : layers)
+    std::stable_sort(layer.begin(), layer.end(),
+                     [this](unsigned int a, unsigned int b) { return part[a] < part[b]; });
+  setOrder(std::move(layers));
+}
+
+// Nodes without a neighbour in the fixed layer keep their places; the others fill
+// the remaining places by connected part, then by barycentre, ties in their present
+// order. Each part so keeps its places.
+void LayerSweep::placeByBarycentre(unsigned int layer, const Adjacency& fixed) {
+  std::vector<unsigned int>& nodes = order[layer];
+  struct Keyed {
+    double barycentre;
+    unsigned int part;
+    unsigned int entry;
+  };
+  std::vector<Keyed> keyed;
+  std::vector<unsigned int> places;
+  for (unsigned int i = 0; i < nodes.size(); ++i) {
+    const unsigned int u = nodes[i];
+    if (fixed.begin(u) == fixed.end(u))
+      continue;
+    double sum = 0;
+    for (unsigned int k = fixed.begin(u); k < fixed.end(u); ++k)
+      sum += pos[fixed.list[k]];
+    keyed.push_back({sum / (fixed.end(u) - fixed.begin(u)), part[u], u});
+    places.push_back(i);
+  }
+  std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    return a.part != b.part ? a.part < b.part : a.barycentre < b.barycentre;
+  });
+  for (unsigned int k = 0; k < places.size(); ++k)
+    nodes[places[k]] = keyed[k].entry;
+  renumber(layer);
+}
+
+// Refreshes the sorted neighbour positions of the layer's entries whose neighbours
+// moved since they were last sorted: all of them after a neighbouring layer was
+// placed anew, those next to a swap otherwise.
+void LayerSweep::sortNeighbourPositions(unsigned int layer, bool all) {
+  for (unsigned int u : order[layer]) {
+    if (!all && !stale[u])
+      continue;
+    stale[u] = false;
+    for (Adjacency* adjacency : {&up, &down}) {
+      for (unsigned int k = adjacency->begin(u); k < adjacency->end(u); ++k)
+        adjacency->sortedPositions[k] = pos[adjacency->list[k]];
+      std::sort(adjacency->sortedPositions.begin() + adjacency->begin(u),
+                adjacency->sortedPositions.begin() + adjacency->end(u));
+    }
+  }
+}
+
+void LayerSweep::markNeighboursStale(unsigned int u) {
+  for (const Adjacency* adjacency : {&up, &down})
+    for (unsigned int k = adjacency->begin(u); k < adjacency->end(u); ++k) {
+      stale[adjacency->list[k]] = true;
+      active[adjacency->list[k]] = true;
+    }
+}
+
+// The crossings among the edges of u and v, above and below, with u before v
+// (first) and with v before u (second).
+std::pair<long long, long long> LayerSweep::pairCrossings(unsigned int u, unsigned int v) {
+  long long uFirst = 0;
+  long long vFirst = 0;
+  work += up.end(u) - up.begin(u) + up.end(v) - up.begin(v) + down.end(u) - down.begin(u) +
+          down.end(v) - down.begin(v) + 1;
+  for (const Adjacency* side : {&up, &down}) {
+    const std::vector<unsigned int>& sorted = side->sortedPositions;
+    const unsigned int uBegin = side->begin(u);
+    const unsigned int uEnd = side->end(u);
+    unsigned int below = uBegin; // first neighbour of u not before the current one of v
+    unsigned int atOrBelow = uBegin;
+    for (unsigned int k = side->begin(v); k < side->end(v); ++k) {
+      while (below < uEnd && sorted[below] < sorted[k])
+        ++below;
+      while (atOrBelow < uEnd && sorted[atOrBelow] <= sorted[k])
+        ++atOrBelow;
+      uFirst += uEnd - atOrBelow;
+      vFirst += below - uBegin;
+    }
+  }
+  return {uFirst, vFirst};
+}
+
+// One pass of adjacent swaps over a layer; returns the crossings it removed. With
+// `equalToo`, swaps that leave the count as it is are made as well, which lets nodes
+// pass each other on a plateau.
+long long LayerSweep::transpose(unsigned int layer, bool equalToo) {
+  // The versions of the layer and its neighbours when it was last passed over.
+  std::array<unsigned int, 3> versions{layerVersion[layer], 0, 0};
+  if (layer > 0)
+    versions[1] = layerVersion[layer - 1];
+  if (layer + 1 < order.size())
+    versions[2] = layerVersion[layer + 1];
+  const bool all = versions != passedAt[layer];
+  passedAt[layer] = versions;
+  sortNeighbourPositions(layer, all);
+  std::vector<unsigned int>& nodes = order[layer];
+  long long removed = 0;
+  swapped.clear();
+  for (unsigned int i = 0; i + 1 < nodes.size(); ++i) {
+    const unsigned int u = nodes[i];
+    const unsigned int v = nodes[i + 1];
+    if (part[u] != part[v] || (!all && !active[u] && !active[v]))
+      continue;
+    const auto [before, after] = pairCrossings(u, v);
+    if (after < before || (equalToo && after == before && before > 0)) {
+      std::swap(nodes[i], nodes[i + 1]);
+      pos[u] = i + 1;
+      pos[v] = i;
+      markNeighboursStale(u);
+      markNeighboursStale(v);
+      swapped.push_back(u);
+      swapped.push_back(v);
+      removed += before - after;
+    }
+  }
+  // Pairs of entries that neither moved nor saw their neighbours move keep their
+  // counts: the next pass looks only at the others.
+  for (unsigned int u : nodes)
+    active[u] = false;
+  for (unsigned int u : swapped)
+    active[u] = true;
+  return removed;
+}
+
+// Passes over every layer whose neighbourhood changed, until no pass removes a crossing.
+void LayerSweep::transposeAll(bool equalToo) {
+  std::vector<bool> candidate(order.size(), true);
+  bool removedAny = true;
+  for (int pass = 0; removedAny && pass < kMaxPasses; ++pass) {
+    removedAny = false;
+    for (unsigned int i = 0; i < order.size(); ++i) {
+      if (!candidate[i])
+        continue;
+      candidate[i] = false;
+      if (transpose(i, equalToo) > 0) {
+        removedAny = true;
+        candidate[i] = true;
+        if (i > 0)
+          candidate[i - 1] = true;
+        if (i + 1 < order.size())
+          candidate[i + 1] = true;
+      }
+    }
+  }
+}
+
+// Crossings per connected part: parts lie side by side in every layer, so the edges
+// of two parts never cross and each crossing belongs to the part of its edges.
+std::vector<long long> LayerSweep::partCrossings() const {
+  std::vector<long long> count(partCount, 0);
+  FenwickTree inserted;
+  std::vector<unsigned int> targets;
+  for (unsigned int layer = 0; layer + 1 < order.size(); ++layer) {
+    inserted.clear(order[layer + 1].size());
+    unsigned int total = 0;
+    for (unsigned int u : order[layer]) {
+      targets.clear();
+      for (unsigned int k = down.begin(u); k < down.end(u); ++k)
+        targets.push_back(pos[down.list[k]]);
+      if (targets.size() > 1)
+        std::sort(targets.begin(), targets.end());
+      for (unsigned int p : targets)
+        count[part[u]] += total - inserted.atOrBelow(p);
+      for (unsigned int p : targets) {
+        inserted.add(p);
+        ++total;
+      }
+    }
+  }
+  return count;
+}
+
+// Takes into `best` the places of every part that has fewer crossings in the present
+// order; parts keep their places in every layer, so places can be copied part by part.
+bool LayerSweep::keepBetterParts(std::vector<std::vector<unsigned int>>& best,
+                                 std::vector<long long>& bestCount) const {
+  const std::vector<long long> now = partCrossings();
+  std::vector<bool> better(partCount, false);
+  bool any = false;
+  for (unsigned int p = 0; p < partCount; ++p)
+    if (now[p] < bestCount[p]) {
+      better[p] = any = true;
+      bestCount[p] = now[p];
+    }
+  for (unsigned int layer = 0; any && layer < order.size(); ++layer)
+    for (unsigned int k = 0; k < order[layer].size(); ++k)
+      if (better[part[order[layer][k]]])
+        best[layer][k] = order[layer][k];
+  return any;
+}
+
+// Rounds of a down and an up sweep, each part keeping its best order, until a round
+// improves no part or the work budget is spent.
+void LayerSweep::sweepRounds(bool transpositions, std::vector<std::vector<unsigned int>>& best,
+                             std::vector<long long>& bestCount) {
+  const unsigned int count = order.size();
+  const long long elements = static_cast<long long>(up.list.size() + pos.size());
+  int idle = 0;
+  for (int round = 0; round < kMaxRounds && work < budget(); ++round) {
+    for (unsigned int i = 1; i < count; ++i)
+      placeByBarycentre(i, up);
+    if (transpositions)
+      transposeAll(false);
+    for (unsigned int i = count; i-- > 0;)
+      placeByBarycentre(i, down);
+    if (transpositions)
+      transposeAll(true);
+    work += kPlacementWork * elements;
+    idle = keepBetterParts(best, bestCount) ? 0 : idle + 1;
+    if (idle == kIdleRounds)
+      break;
+  }
+  setOrder(best);
+}
+
+// Sweeps without swaps first: they are cheap, and bring a large graph most of the way.
+void LayerSweep::improve(std::vector<std::vector<unsigned int>>& best,
+                         std::vector<long long>& bestCount) {
+  sweepRounds(false, best, bestCount);
+  sweepRounds(true, best, bestCount);
+}
+
+void LayerSweep::run() {
+  findParts();
+  // The start order, its parts set side by side (which removes only crossings between
+  // parts), is the first candidate: the result never has more crossings.
+  std::vector<std::vector<unsigned int>> best = order;
+  for (std::vector<unsigned int>& layer : best)
+    std::stable_sort(layer.begin(), layer.end(),
+                     [this](unsigned int a, unsigned int b) { return part[a] < part[b]; });
+  setOrder(best);
+  std::vector<long long> bestCount = partCrossings();
+  for (bool fromSources : {true, false}) {
+    startBreadthFirst(fromSources);
+    keepBetterParts(best, bestCount);
+    improve(best, bestCount);
+    setOrder(best);
+  }
+  // Small graphs have budget left: start again from shuffled orders, which lets a part
+  // leave a poor local optimum.
+  std::mt19937 random(1);
+  for (int start = 0; start < kShuffledStarts && work < budget(); ++start) {
+    std::vector<std::vector<unsigned int>> shuffled = order;
+    for (std::vector<unsigned int>& layer : shuffled)
+      for (std::size_t i = layer.size(); i > 1; --i)
+        std::swap(layer[i - 1], layer[random() % i]);
+    setOrder(std::move(shuffled));
+    startBreadthFirst(start % 2 == 0);
+    improve(best, bestCount);
+    setOrder(best);
+  }
+}

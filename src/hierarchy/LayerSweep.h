@@ -1,0 +1,96 @@
+#ifndef TEXTFERRO_LAYERSWEEP_H
+#define TEXTFERRO_LAYERSWEEP_H
+
+// Orders the nodes within the layers of a proper layered graph (every edge joins two
+// consecutive layers) so that few edges cross. A sweep goes down (or up) the layers
+// and places each layer's nodes by the barycentre of their neighbours in the layer
+// just placed, renumbering it at once; nodes without such neighbours keep their
+// places. A round is a down and an up sweep. Rounds of bare sweeps come first, then
+// rounds in which, after each sweep, adjacent nodes swap places wherever that lowers
+// the exactly counted crossings with both neighbouring layers (an inversion count per
+// pair of layers), pass after pass over the layers; each phase ends when three rounds
+// in a row no longer lower the count.
+//
+// Connected parts of the graph lie side by side, never interleaved, and each keeps
+// the best order it reached (edges at a node alone in its layer cannot cross and do
+// not join parts). The order given is the first candidate, so that the result never
+// has more crossings than it. The rounds start from a breadth-first order from the
+// sources, then from one from the sinks of the best order so far, then, while the
+// work budget allows, from shuffled orders. The budget is linear in the size of the graph, so
+// that large graphs take time in proportion and small ones get more starts.
+// Deterministic: the same input gives the same order.
+//
+// Works on plain arrays of entry numbers only, so that it runs apart from any graph.
+
+#include <array>
+#include <utility>
+#include <vector>
+
+class LayerSweep {
+public:
+  // `layers[i]` lists the entries of layer i in their start order; the entries are
+  // numbered 0 .. n - 1, each in exactly one layer. `edges` join an entry of some
+  // layer i (first) to one of layer i + 1 (second); parallel edges count twice.
+  LayerSweep(std::vector<std::vector<unsigned int>> layers,
+             const std::vector<std::pair<unsigned int, unsigned int>>& edges);
+
+  // Reorders the layers from the top down as a tree layout draws the tree that keeps,
+  // of the neighbours above each node, the one in the middle of their present order
+  // (the later of the two middle ones): every node under that parent, the children
+  // of a parent in their present order.
+  void groupUnderMedianParents();
+
+  // Orders the layers as described above.
+  void run();
+
+  // The layers in their current order.
+  const std::vector<std::vector<unsigned int>>& layers() const { return order; }
+  // Crossings of the current order, over all pairs of consecutive layers.
+  long long crossings() const;
+
+private:
+  // Neighbours of each entry in the layer above (up) or below (down), and their
+  // positions sorted ascending, refreshed before each transposition pass of a layer.
+  struct Adjacency {
+    std::vector<unsigned int> start; // per entry, then the end
+    std::vector<unsigned int> list;
+    std::vector<unsigned int> sortedPositions;
+    unsigned int begin(unsigned int u) const { return start[u]; }
+    unsigned int end(unsigned int u) const { return start[u + 1]; }
+  };
+
+  void findParts();
+  void startBreadthFirst(bool fromSources);
+  std::vector<long long> partCrossings() const;
+  bool keepBetterParts(std::vector<std::vector<unsigned int>>& best,
+                       std::vector<long long>& bestCount) const;
+  void improve(std::vector<std::vector<unsigned int>>& best, std::vector<long long>& bestCount);
+  long long budget() const;
+  void placeByBarycentre(unsigned int layer, const Adjacency& fixed);
+  void transposeAll(bool equalToo);
+  long long transpose(unsigned int layer, bool equalToo);
+  void sortNeighbourPositions(unsigned int layer, bool all);
+  void markNeighboursStale(unsigned int u);
+  std::pair<long long, long long> pairCrossings(unsigned int u, unsigned int v);
+  void sweepRounds(bool transpositions, std::vector<std::vector<unsigned int>>& best,
+                   std::vector<long long>& bestCount);
+  void setOrder(std::vector<std::vector<unsigned int>> layers);
+  void renumber(unsigned int layer);
+
+  std::vector<std::vector<unsigned int>> order;
+  std::vector<unsigned int> pos;   // position of each entry within its layer
+  std::vector<unsigned int> layerOf;
+  std::vector<bool> stale;         // the entry's sorted neighbour positions are out of date
+  std::vector<bool> active;        // the entry or its neighbours moved since its last pass
+  std::vector<unsigned int> swapped;
+  // Bumped whenever a layer is placed anew; each layer notes the versions of itself and
+  // its neighbours when it was last passed over by transpose().
+  std::vector<unsigned int> layerVersion;
+  std::vector<std::array<unsigned int, 3>> passedAt;
+  std::vector<unsigned int> part;  // connected part of each entry, numbered in start order
+  unsigned int partCount = 1;
+  Adjacency up, down;
+  long long work = 0; // neighbours looked at by transpositions, against the budget
+};
+
+#endif
