@@ -146,7 +146,7 @@ public:
     for (int p = 0; p < o.clusters; ++p)
       cumulative.push_back(total += 1.0 / std::pow(p + 1.0, o.skew));
   }
-  int operator()(Random& random, int clusters) const {
+  int operator()(SeededRandom& random, int clusters) const {
     if (cumulative.empty())
       return random.below(clusters);
     const double at = random.real() * cumulative.back();
