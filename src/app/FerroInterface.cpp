@@ -276,10 +276,7 @@ void FerroInterface::updateEditActions() {
 }
 
 void FerroInterface::handleFitMap() {
-  if (ferroMapView->getScene()->getGlGraphComposite() == nullptr)
-    return;
-  ferroMapView->getScene()->centerScene();
-  requestDraw(ferroMapView);
+  MapNavigator::fit(ferroMapView);
 }
 
 void FerroInterface::handleExportMap() {

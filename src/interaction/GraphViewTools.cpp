@@ -1,5 +1,7 @@
 #include "interaction/GraphViewTools.h"
 
+#include "interaction/MapNavigator.h"
+
 #include <tulip/DataSet.h>
 #include <tulip/GlGraphComposite.h>
 #include <tulip/GlGraphRenderingParameters.h>
@@ -43,6 +45,7 @@ void applyMapRenderingSettings(tlp::GlMainWidget* view) {
   parameters.setViewArrow(false);
   parameters.setAntialiasing(true);
   parameters.setViewNodeLabel(true);
+  parameters.setMaxSizeOfLabel(12);
   composite->setRenderingParameters(parameters);
-  view->getScene()->centerScene();
+  MapNavigator::fit(view);
 }

@@ -19,7 +19,7 @@ tlp::GlGraphComposite* showGraphInView(tlp::GlMainWidget* view, tlp::Graph* grap
                                        tlp::DataSet* dataSet);
 
 // Straight-coloured edges with interpolated sizes, no arrow heads, antialiasing,
-// node labels; centres the scene. Does nothing when the view shows no graph.
+// node labels; fits the whole graph into the view. Does nothing when the view shows no graph.
 void applyMapRenderingSettings(tlp::GlMainWidget* view);
 
 #endif

@@ -10,6 +10,7 @@
 // paint a scene without a graph.
 
 #include <QRect>
+#include <QSize>
 
 #include <tulip/GlMainWidget.h>
 
@@ -22,12 +23,19 @@ public:
   // Draws the scene anew at the next paint; requests made before it make one drawing.
   void requestDraw();
 
+  // While the whole map is fitted into the view (until the user zooms or pans),
+  // the next paint at another size fits it again: the first fit happens before the
+  // window has its size, and a fitted map stays whole when the window changes.
+  void setFitted(bool isFitted);
+
 protected:
   void paintEvent(QPaintEvent* event) override;
 
 private:
   QRect paintedArea;
   bool sceneChanged = true;
+  bool fitted = false;
+  QSize fittedSize;
 };
 
 // requestDraw() for our views; an immediate draw for any other graph view.

@@ -6,8 +6,12 @@
 #include <QWheelEvent>
 
 #include <tulip/Camera.h>
+#include <tulip/DrawingTools.h>
+#include <tulip/GlGraphComposite.h>
 #include <tulip/GlMainWidget.h>
 #include <tulip/GlScene.h>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -16,6 +20,11 @@ namespace {
 // One notch of a common mouse wheel reports 120 and zooms by this factor.
 constexpr double kZoomPerNotch = 1.2;
 constexpr float kPanFraction = 0.1f;
+// Room left around a fitted map for the labels of its outer stations, which the
+// view draws at a fixed size on screen: half a long label across, one label up and
+// down (in pixels), and never more than a quarter of the view.
+constexpr double kFitMarginAcross = 70;
+constexpr double kFitMarginUpDown = 50;
 
 // The map point (in the plane of the camera's centre) shown at a widget position.
 // The library's own inverse, Camera::viewportTo3DWorld, mirrors its result about
@@ -38,6 +47,11 @@ tlp::Coord mapPointAt(tlp::GlMainWidget* view, const QPointF& at) {
                              float((alongX[0] * dy - alongX[1] * dx) / determinant), 0);
 }
 
+void markFitted(tlp::GlMainWidget* view, bool fitted) {
+  if (auto* mapView = qobject_cast<MapGlWidget*>(view))
+    mapView->setFitted(fitted);
+}
+
 void moveCamera(tlp::Camera& camera, tlp::Coord shift) {
   shift[2] = 0;
   camera.setCenter(camera.getCenter() + shift);
@@ -53,6 +67,9 @@ bool MapNavigator::eventFilter(QObject* watched, QEvent* event) {
   auto* view = qobject_cast<tlp::GlMainWidget*>(watched);
   if (view == nullptr || view->getScene()->getGlGraphComposite() == nullptr)
     return false;
+  // A drag pans the map through the library's navigator: the user now chooses what is shown.
+  if (event->type() == QEvent::MouseButtonPress)
+    markFitted(view, false);
   if (event->type() == QEvent::Wheel) {
     auto* wheel = static_cast<QWheelEvent*>(event);
     const QPoint delta = wheel->angleDelta();
@@ -90,6 +107,7 @@ void MapNavigator::zoomAt(tlp::GlMainWidget* view, const QPoint& at, double fact
   const tlp::Coord centre = camera.getCenter();
   moveCamera(camera, (fixed - centre) * static_cast<float>(1.0 - 1.0 / factor));
   camera.setZoomFactor(camera.getZoomFactor() * factor);
+  markFitted(view, false);
   requestDraw(view);
 }
 
@@ -99,5 +117,37 @@ void MapNavigator::pan(tlp::GlMainWidget* view, float alongWidth, float alongHei
   const tlp::Coord size = opposite - corner;
   moveCamera(view->getScene()->getGraphCamera(),
              tlp::Coord(std::fabs(size[0]) * alongWidth, std::fabs(size[1]) * alongHeight, 0));
+  markFitted(view, false);
+  requestDraw(view);
+}
+
+void MapNavigator::fit(tlp::GlMainWidget* view) {
+  tlp::GlScene* scene = view->getScene();
+  tlp::GlGraphComposite* composite = scene->getGlGraphComposite();
+  if (composite == nullptr)
+    return;
+  // The library centres the scene but sizes it by the view's shorter side, so
+  // a wide map in a tall view (or the reverse) is cut: zoom to the whole box.
+  scene->centerScene();
+  const tlp::GlGraphInputData* input = composite->getInputData();
+  if (input->getGraph()->isEmpty())
+    return;
+  const tlp::BoundingBox box =
+      tlp::computeBoundingBox(input->getGraph(), input->getElementLayout(),
+                              input->getElementSize(), input->getElementRotation());
+  tlp::Camera& camera = scene->getGraphCamera();
+  moveCamera(camera, (box[0] + box[1]) / 2.f - camera.getCenter());
+  view->makeCurrent();
+  const tlp::Coord low = camera.worldTo2DViewport(box[0]);
+  const tlp::Coord high = camera.worldTo2DViewport(box[1]);
+  const double width = std::max(1.0, double(std::fabs(high[0] - low[0])));
+  const double height = std::max(1.0, double(std::fabs(high[1] - low[1])));
+  const tlp::Vector<int, 4>& viewport = camera.getViewport();
+  const double across = std::max(viewport[2] * 0.5, viewport[2] - 2 * kFitMarginAcross);
+  const double upDown = std::max(viewport[3] * 0.5, viewport[3] - 2 * kFitMarginUpDown);
+  const double factor = std::min(across / width, upDown / height);
+  if (std::isfinite(factor) && factor > 0)
+    camera.setZoomFactor(camera.getZoomFactor() * factor);
+  markFitted(view, true);
   requestDraw(view);
 }

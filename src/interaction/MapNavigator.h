@@ -29,6 +29,9 @@ public:
   // Moves the camera by the given fractions of the visible width and height
   // (right and up positive).
   static void pan(tlp::GlMainWidget* view, float alongWidth, float alongHeight);
+  // Centres the map and zooms so that all of it, with a margin for the labels,
+  // fits the view in both directions.
+  static void fit(tlp::GlMainWidget* view);
 
 private:
   bool panWithArrows;
