@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 tools/build.sh
 (cd build && ctest --output-on-failure -j "$(nproc)")
+# The Debian package must still build, with its dependencies found.
+(cd build && cpack >/dev/null && dpkg-deb --field textferro_*_amd64.deb Depends | grep -q libtulip-core)
 
 tools/build.sh --sanitize
 export ASAN_OPTIONS=detect_leaks=1

@@ -10,4 +10,4 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libtulip-dev qtbase5-dev libqt5opengl5-dev libqt5svg5-dev \
   libglu1-mesa-dev libgl1-mesa-dri \
   xvfb xauth x11-apps x11-utils imagemagick libx11-dev fonts-dejavu-core \
-  libgtest-dev clang libclang-rt-14-dev graphviz time libcsv-dev libarmadillo-dev >/dev/null
+  libgtest-dev clang libclang-rt-14-dev graphviz time libcsv-dev libarmadillo-dev dpkg-dev >/dev/null
