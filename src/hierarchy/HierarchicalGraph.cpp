@@ -523,16 +523,20 @@ bool HierarchicalGraph::run() {
   return drawn || runOnWorkingCopy();
 }
 
-bool HierarchicalGraph::nodePositions(std::vector<tlp::Coord>& positions) {
+bool HierarchicalGraph::nodePositions(
+    std::vector<tlp::Coord>& positions,
+    const std::function<void(std::size_t done, std::size_t total)>& progress) {
   return drawOnArrays(
-      false, [&positions](const LayeredDrawing& drawing) { positions = drawing.positions(); });
+      false, [&positions](const LayeredDrawing& drawing) { positions = drawing.positions(); },
+      progress);
 }
 
 // The graph as LayeredDrawing's arrays, nodes and edges numbered by their positions,
 // handed to `take` once drawn; false, with nothing drawn, when it has a cycle or a
 // self loop.
-bool HierarchicalGraph::drawOnArrays(bool withBends,
-                                     const std::function<void(const LayeredDrawing&)>& take) {
+bool HierarchicalGraph::drawOnArrays(
+    bool withBends, const std::function<void(const LayeredDrawing&)>& take,
+    const std::function<void(std::size_t, std::size_t)>& progress) {
   readParameters();
   const bool horizontal = orientation == "horizontal";
   LayeredDrawing::Graph arrays;
@@ -571,6 +575,7 @@ bool HierarchicalGraph::drawOnArrays(bool withBends,
   parameters.layerSweeps = layerSweeps;
   parameters.horizontal = horizontal;
   parameters.bends = withBends;
+  parameters.progress = progress;
   const LayeredDrawing drawing(arrays, parameters);
   orderCrossings = drawing.orderCrossings();
   take(drawing);

@@ -69,7 +69,10 @@ public:
   // The node positions that run() would give, in the graph's node order, without the
   // edge bends and without a result property: for a caller that replaces the bends.
   // False, with nothing drawn, for a graph with a cycle or a self loop.
-  bool nodePositions(std::vector<tlp::Coord>& positions);
+  // `progress`, if given, is told after each of the drawing's phases how many of them
+  // are done, and of how many.
+  bool nodePositions(std::vector<tlp::Coord>& positions,
+                     const std::function<void(std::size_t done, std::size_t total)>& progress = {});
 
   // The phases below work on the acyclic, single-sourced and proper working copy
   // that run() prepares; they are public so that each can be checked on its own.
@@ -107,7 +110,8 @@ public:
 
 private:
   void readParameters();
-  bool drawOnArrays(bool withBends, const std::function<void(const LayeredDrawing&)>& take);
+  bool drawOnArrays(bool withBends, const std::function<void(const LayeredDrawing&)>& take,
+                    const std::function<void(std::size_t, std::size_t)>& progress = {});
   void sweepLayers(tlp::Graph* sg);
   void sweepInPlace(tlp::Graph* sg);
   void keepOrderFound(tlp::LayoutProperty& tmpLayout);

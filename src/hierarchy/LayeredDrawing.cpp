@@ -64,19 +64,33 @@ LayeredDrawing::LayeredDrawing(const Graph& graph, const Parameters& parameters)
     splitLongEdges();
   buildStars();
   buildGrid();
+  phaseDone();
   if (!isTree) {
     if (parameters.layerSweeps)
       sweepLayers();
     else
       sweepInPlace();
   }
+  phaseDone();
   orderChildren();
   if (!isTree)
     keepMedianParents();
+  phaseDone();
   placeTree();
   if (crossings >= 0)
     keepOrderFound();
+  phaseDone();
   finish();
+  phaseDone();
+}
+
+// The phases told: the graph's preparation, the in-place sweeps and the layer sweeps
+// that follow them, the spanning tree, the tree layout and the final positions; a
+// drawing without some of them ends short of the total.
+void LayeredDrawing::phaseDone() {
+  constexpr std::size_t kPhases = 6;
+  if (parameters.progress)
+    parameters.progress(++phasesDone, kPhases);
 }
 
 unsigned int LayeredDrawing::addNode(int nodeLevel) {
@@ -339,6 +353,7 @@ void LayeredDrawing::sweepInPlace() {
 // in-place sweeps' result; the edges between consecutive layers in the copy's order.
 void LayeredDrawing::sweepLayers() {
   sweepInPlace();
+  phaseDone();
   grid.pop_back(); // the sink's layer
   std::vector<unsigned int> entry(level.size());
   std::vector<unsigned int> nodeOf;

@@ -20,6 +20,8 @@
 #include <tulip/Coord.h>
 #include <tulip/Size.h>
 
+#include <cstddef>
+#include <functional>
 #include <vector>
 
 class LayeredDrawing {
@@ -50,6 +52,8 @@ public:
     bool layerSweeps = true; // false: the in-place sweeps alone
     bool horizontal = true;  // levels from left to right
     bool bends = true;       // compute the edge bends too
+    // Told after each phase of the drawing how many phases are done, of how many.
+    std::function<void(std::size_t done, std::size_t total)> progress;
   };
 
   // True when the graph has no directed cycle and no self loop: the graphs drawn here.
@@ -87,6 +91,7 @@ private:
   void keepOrderFound();
   void bendLongEdges();
   void finish();
+  void phaseDone();
 
   const Graph& input;
   Parameters parameters;
@@ -116,6 +121,7 @@ private:
   std::vector<tlp::Coord> position;
   std::vector<std::vector<tlp::Coord>> edgeBends;
   long long crossings = -1;
+  std::size_t phasesDone = 0;
 };
 
 #endif
