@@ -7,6 +7,7 @@
 #include <tulip/Graph.h>
 #include <tulip/TlpTools.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -63,10 +64,22 @@ std::string clusterFileName(const std::string& stub, int time, const std::string
 
 LoadProgress loadProgress;
 int loadStages = 6; // one more when the map is saved
+// The stage in progress: its name, its number, the share of it that the next headway
+// reports fill, and the last step told.
+const char* stageName = "";
+int stageNumber = 0;
+double shareFrom = 0;
+double shareTo = 1;
+int stepTold = 0;
 
 void reportStage(const char* stage, int done) {
+  stageName = stage;
+  stageNumber = done;
+  shareFrom = 0;
+  shareTo = 1;
+  stepTold = done * kLoadProgressSteps;
   if (loadProgress)
-    loadProgress(stage, done, loadStages);
+    loadProgress(stage, stepTold, loadStages * kLoadProgressSteps);
 }
 
 // The pipeline that turns the bare graph into the finished metro map.
@@ -74,7 +87,9 @@ void runGraphPipeline(tlp::Graph* graph) {
   reportStage("Simplifying the graph", 3);
   deleteMultiEdges(graph);
   reportStage("Labelling the stations", 4);
+  setStageShare(0, 0.2);
   findMajorStations(graph);
+  setStageShare(0.2, 1);
   clusterProperties(graph);
   reportStage("Laying out the map", 5);
   subwayLayout(graph);
@@ -135,6 +150,25 @@ bool saveGraphSafely(tlp::Graph* graph, const std::string& path) {
 
 void setLoadProgress(LoadProgress progress) {
   loadProgress = std::move(progress);
+}
+
+void setStageShare(double from, double to) {
+  shareFrom = from;
+  shareTo = to;
+}
+
+void reportStageProgress(std::size_t done, std::size_t total) {
+  if (!loadProgress || total == 0)
+    return;
+  const double fraction = shareFrom + (shareTo - shareFrom) * std::min(done, total) / total;
+  // The next stage's first step is its own to tell.
+  const int step =
+      stageNumber * kLoadProgressSteps +
+      std::min(static_cast<int>(fraction * kLoadProgressSteps), kLoadProgressSteps - 1);
+  if (step <= stepTold)
+    return;
+  stepTold = step;
+  loadProgress(stageName, step, loadStages * kLoadProgressSteps);
 }
 
 unsigned int numObjects(tlp::node n) {

@@ -14,6 +14,7 @@
 #include <tulip/Edge.h>
 #include <tulip/Node.h>
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -56,12 +57,20 @@ unsigned int numFeatures(tlp::node n);
 // Returns 0 on success and 1 on any error, after a message on standard error.
 int loadFiles(int argc, char** argv, bool writeToDisk);
 
-// Told by loadFiles of each stage it starts, with the number of its stages already
-// done and their total, and once more with done == total when the load has
-// succeeded. Called on the loading thread; it may pump the event loop. Empty (the
-// default): nobody is told. The texts on standard error stay the same either way.
+// Told by loadFiles of each stage it starts, and of the headway within a long stage,
+// in steps: kLoadProgressSteps per stage, `done` of `total` (the steps of all stages),
+// and once more with done == total when the load has succeeded. Called on the
+// loading thread; it may pump the event loop. Empty (the default): nobody is told.
+// The texts on standard error stay the same either way.
 using LoadProgress = std::function<void(const char* stage, int done, int total)>;
 void setLoadProgress(LoadProgress progress);
+constexpr int kLoadProgressSteps = 100;
+// For the long stages' loops: `done` of `total` parts of the stage's share from
+// `from` to `to` (fractions of the stage, set by setStageShare; the whole stage when
+// it starts). Tells the hook only when the bar moves a step; cheap when nobody
+// listens.
+void reportStageProgress(std::size_t done, std::size_t total);
+void setStageShare(double from, double to);
 
 // Appends the non-empty pieces of str between any of the characters of delim.
 void stringSplit(std::string str, std::string delim, std::vector<std::string>& results);

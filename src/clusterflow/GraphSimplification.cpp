@@ -82,7 +82,9 @@ void deleteDummyAndReconnect(tlp::Graph* splitMergeGraph) {
   }
   PropertiesSetAside aside(splitMergeGraph, deletions);
   const auto* isDummy = aside.get<tlp::BooleanProperty>("Is Dummy");
-  for (tlp::node n : dummies)
-    if (splitMergeGraph->isElement(n))
-      deleteChain(splitMergeGraph, n, isDummy, &aside);
+  for (std::size_t i = 0; i < dummies.size(); ++i) {
+    reportStageProgress(i, dummies.size());
+    if (splitMergeGraph->isElement(dummies[i]))
+      deleteChain(splitMergeGraph, dummies[i], isDummy, &aside);
+  }
 }

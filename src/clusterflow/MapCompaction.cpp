@@ -20,30 +20,25 @@ namespace {
 
 constexpr int kStraighteningRounds = 24;
 
-// The stations of each column in their order along y. Columns are told apart by the
-// right edges of their nodes, which the layout lines up.
-std::vector<std::vector<tlp::node>> columnsOf(const tlp::Graph* graph,
-                                              const tlp::LayoutProperty* layout,
-                                              const tlp::SizeProperty* size) {
-  auto right = [&](tlp::node n) {
-    return layout->getNodeValue(n).getX() + size->getNodeValue(n).getW() / 2;
-  };
-  std::vector<tlp::node> nodes = graph->nodes();
-  std::sort(nodes.begin(), nodes.end(), [&](tlp::node a, tlp::node b) {
-    const float ra = right(a);
-    const float rb = right(b);
-    return ra != rb ? ra < rb : layout->getNodeValue(a).getY() < layout->getNodeValue(b).getY();
+// The stations of each column in their order along y, by node position. Columns are
+// told apart by the right edges of their nodes, which the layout lines up. `right` and
+// `y` are per node position: the sorts read them many times.
+std::vector<std::vector<unsigned int>> columnsOf(const std::vector<float>& right,
+                                                 const std::vector<float>& y) {
+  std::vector<unsigned int> nodes(right.size());
+  std::iota(nodes.begin(), nodes.end(), 0u);
+  std::sort(nodes.begin(), nodes.end(), [&](unsigned int a, unsigned int b) {
+    return right[a] != right[b] ? right[a] < right[b] : y[a] < y[b];
   });
-  std::vector<std::vector<tlp::node>> columns;
+  std::vector<std::vector<unsigned int>> columns;
   for (unsigned int i = 0; i < nodes.size(); ++i) {
-    if (i == 0 || right(nodes[i]) - right(nodes[i - 1]) > 1e-3f)
+    if (i == 0 || right[nodes[i]] - right[nodes[i - 1]] > 1e-3f)
       columns.emplace_back();
     columns.back().push_back(nodes[i]);
   }
-  for (std::vector<tlp::node>& column : columns)
-    std::stable_sort(column.begin(), column.end(), [&](tlp::node a, tlp::node b) {
-      return layout->getNodeValue(a).getY() < layout->getNodeValue(b).getY();
-    });
+  for (std::vector<unsigned int>& column : columns)
+    std::stable_sort(column.begin(), column.end(),
+                     [&](unsigned int a, unsigned int b) { return y[a] < y[b]; });
   return columns;
 }
 
@@ -80,29 +75,37 @@ void fitColumn(const std::vector<double>& wanted, const std::vector<double>& off
 
 void compactColumns(tlp::Graph* graph, tlp::LayoutProperty* layout, float spacing) {
   const auto* size = graph->getProperty<tlp::SizeProperty>("viewSize");
-  const std::vector<std::vector<tlp::node>> columns = columnsOf(graph, layout, size);
+  const std::vector<tlp::node>& nodes = graph->nodes();
+  std::vector<float> right(nodes.size());
+  std::vector<float> layoutY(nodes.size());
+  std::vector<float> height(nodes.size());
+  for (unsigned int u = 0; u < nodes.size(); ++u) {
+    const tlp::Coord& at = layout->getNodeValue(nodes[u]);
+    const tlp::Size& extent = size->getNodeValue(nodes[u]);
+    right[u] = at.getX() + extent.getW() / 2;
+    layoutY[u] = at.getY();
+    height[u] = extent.getH();
+  }
+  const std::vector<std::vector<unsigned int>> columns = columnsOf(right, layoutY);
   // Where each station would be in its column packed from 0, nodes spacing apart.
   std::vector<std::vector<double>> offsets;
   std::size_t biggest = 0;
   double packed = 0;
-  for (const std::vector<tlp::node>& column : columns) {
+  for (const std::vector<unsigned int>& column : columns) {
     offsets.emplace_back(1, 0.0);
     for (unsigned int i = 1; i < column.size(); ++i)
       offsets.back().push_back(offsets.back().back() + spacing +
-                               (size->getNodeValue(column[i - 1]).getH() +
-                                size->getNodeValue(column[i]).getH()) / 2);
+                               (height[column[i - 1]] + height[column[i]]) / 2);
     biggest = std::max(biggest, column.size());
     packed = std::max(packed, offsets.back().back());
   }
   if (biggest == 0)
     return;
-  const double height = std::max(2.0 * spacing * (biggest - 1), packed);
+  const double mapHeight = std::max(2.0 * spacing * (biggest - 1), packed);
 
   // Start from the layout's positions, scaled down to the tallest packed column, so
   // that parts of the map that do not touch start close together.
-  std::vector<double> y(graph->numberOfNodes());
-  for (tlp::node n : graph->nodes())
-    y[graph->nodePos(n)] = layout->getNodeValue(n).getY();
+  std::vector<double> y(layoutY.begin(), layoutY.end());
   const auto [low, high] = std::minmax_element(y.begin(), y.end());
   const double spread = *high - *low;
   const double lowest = *low;
@@ -130,17 +133,16 @@ void compactColumns(tlp::Graph* graph, tlp::LayoutProperty* layout, float spacin
   std::vector<double> placed;
   auto settle = [&](unsigned int c, bool towardsNeighbours) {
     wanted.clear();
-    for (tlp::node n : columns[c]) {
-      const unsigned int u = graph->nodePos(n);
+    for (unsigned int u : columns[c]) {
       double sum = 0;
       for (unsigned int k = start[u]; towardsNeighbours && k < start[u + 1]; ++k)
         sum += y[neighbours[k]];
       const unsigned int count = towardsNeighbours ? start[u + 1] - start[u] : 0;
       wanted.push_back(count > 0 ? sum / count : y[u]);
     }
-    fitColumn(wanted, offsets[c], height, placed);
+    fitColumn(wanted, offsets[c], mapHeight, placed);
     for (unsigned int i = 0; i < columns[c].size(); ++i)
-      y[graph->nodePos(columns[c][i])] = placed[i];
+      y[columns[c][i]] = placed[i];
   };
   for (unsigned int c = 0; c < columns.size(); ++c)
     settle(c, false);
@@ -151,9 +153,9 @@ void compactColumns(tlp::Graph* graph, tlp::LayoutProperty* layout, float spacin
       settle(c, true);
   }
 
-  for (tlp::node n : graph->nodes()) {
-    tlp::Coord c = layout->getNodeValue(n);
-    c.setY(static_cast<float>(y[graph->nodePos(n)]));
-    layout->setNodeValue(n, c);
+  for (unsigned int u = 0; u < nodes.size(); ++u) {
+    tlp::Coord c = layout->getNodeValue(nodes[u]);
+    c.setY(static_cast<float>(y[u]));
+    layout->setNodeValue(nodes[u], c);
   }
 }

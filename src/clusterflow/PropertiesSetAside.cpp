@@ -19,7 +19,7 @@ PropertiesSetAside::PropertiesSetAside(tlp::Graph* graph, std::size_t deletions)
     twin->copy(property);
     twin->setMetaValueCalculator(property->getMetaValueCalculator());
     graph->delLocalProperty(name);
-    aside_.push_back({name, twin});
+    aside_.push_back({name, twin, twin->numberOfNonDefaultValuatedEdges() > 0});
   }
 }
 
@@ -35,12 +35,15 @@ PropertiesSetAside::~PropertiesSetAside() {
 
 void PropertiesSetAside::resetEdge(tlp::edge e) {
   for (const Entry& entry : aside_)
-    entry.twin->erase(e);
+    if (entry.mayHoldEdgeValues)
+      entry.twin->erase(e);
 }
 
-tlp::PropertyInterface* PropertiesSetAside::find(const std::string& name) const {
-  for (const Entry& entry : aside_)
-    if (entry.name == name)
+tlp::PropertyInterface* PropertiesSetAside::find(const std::string& name) {
+  for (Entry& entry : aside_)
+    if (entry.name == name) {
+      entry.mayHoldEdgeValues = true;
       return entry.twin;
+    }
   return nullptr;
 }

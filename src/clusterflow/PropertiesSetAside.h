@@ -54,9 +54,12 @@ private:
   struct Entry {
     std::string name;
     tlp::PropertyInterface* twin;
+    // Whether the twin may hold a value for an edge: it held some when set aside, or
+    // it was handed out during the pass. The others need no reset.
+    bool mayHoldEdgeValues;
   };
 
-  tlp::PropertyInterface* find(const std::string& name) const;
+  tlp::PropertyInterface* find(const std::string& name);
 
   tlp::Graph* graph_;
   std::vector<Entry> aside_;

@@ -86,7 +86,10 @@ void clusterProperties(tlp::Graph* splitMergeGraph) {
   borderWidth->setAllEdgeValue(kDefaultBorderWidth);
 
   TagCache* cache = getTagCloudCache();
+  // The labels come from one tag file per station: the long part of the stage.
+  std::size_t clustersDone = 0;
   for (const auto& [cluster, byTime] : clusterTimeToIdListFeatures) {
+    reportStageProgress(clustersDone++, clusterTimeToIdListFeatures.size());
     for (const auto& timeAndFeatures : byTime) {
       const int time = timeAndFeatures.first;
       // Feature files may list clusters that the timeline never names.

@@ -2,6 +2,7 @@
 // metro map and replaces the dummy chains by vanish edges.
 
 #include "clusterflow/GenClusterMap.h"
+#include "hierarchy/HierarchicalGraph.h"
 
 #include <tulip/DataSet.h>
 #include <tulip/Graph.h>
@@ -13,6 +14,31 @@ namespace {
 
 const float kNodeSpacing = 1.5f;
 const float kLayerSpacing = 2.5f;
+
+// Where "Hierarchical Graph" puts each node, in the graph's node order. The map
+// replaces every edge's bends, so the positions are taken from the layout engine
+// directly, which spares the millions of bends that the plug-in would compute and
+// store for the dummy chains; a graph that the engine cannot draw that way goes
+// through the plug-in. Empty when the layout fails.
+std::vector<tlp::Coord> nodePositions(tlp::Graph* graph, tlp::DataSet parameters) {
+  std::vector<tlp::Coord> positions;
+  const std::vector<tlp::node>& nodes = graph->nodes();
+  // Named, the result keeps the algorithm from adding a property of its own.
+  tlp::LayoutProperty layout(graph);
+  parameters.set("result", &layout);
+  tlp::AlgorithmContext context(graph, &parameters, nullptr);
+  if (!HierarchicalGraph(&context).nodePositions(positions, reportStageProgress)) {
+    std::string errorMessage;
+    if (!graph->applyPropertyAlgorithm("Hierarchical Graph", &layout, errorMessage, &parameters)) {
+      std::cerr << "Could not layout graph " << std::endl << errorMessage << std::endl;
+      return {};
+    }
+    positions.clear();
+    for (tlp::node n : nodes)
+      positions.push_back(layout.getNodeValue(n));
+  }
+  return positions;
+}
 
 } // namespace
 
@@ -33,26 +59,37 @@ void subwayLayout(tlp::Graph* splitMergeGraph) {
   parameters.set("node spacing", kNodeSpacing);
   parameters.set("layer spacing", kLayerSpacing);
 
-  tlp::LayoutProperty layout(splitMergeGraph);
-  std::string errorMessage;
-  if (!splitMergeGraph->applyPropertyAlgorithm("Hierarchical Graph", &layout, errorMessage,
-                                                &parameters)) {
-    std::cerr << "Could not layout graph " << std::endl << errorMessage << std::endl;
+  // Shares of the stage, from a run of the 100,000-station benchmark set.
+  setStageShare(0, 0.55);
+  const std::vector<tlp::Coord> positions = nodePositions(splitMergeGraph, parameters);
+  if (positions.empty())
     return;
-  }
-
   auto* viewLayout = splitMergeGraph->getLocalProperty<tlp::LayoutProperty>("viewLayout");
-  for (tlp::node n : splitMergeGraph->nodes())
-    viewLayout->setNodeValue(n, layout.getNodeValue(n));
+  const std::vector<tlp::node>& nodes = splitMergeGraph->nodes();
+  for (unsigned int i = 0; i < nodes.size(); ++i)
+    viewLayout->setNodeValue(nodes[i], positions[i]);
 
+  setStageShare(0.55, 0.8);
   deleteDummyAndReconnect(splitMergeGraph);
   // The deletions renew the graph's property objects.
   viewLayout = splitMergeGraph->getLocalProperty<tlp::LayoutProperty>("viewLayout");
+  setStageShare(0.8, 0.9);
   compactColumns(splitMergeGraph, viewLayout, kNodeSpacing);
+  reportStageProgress(1, 1);
+  setStageShare(0.9, 1);
 
-  for (tlp::edge e : splitMergeGraph->edges()) {
+  // Read once per node: after the deletions the layout keeps its few node values in a
+  // hash table, and every edge would look up both ends there.
+  std::vector<tlp::Coord> at;
+  at.reserve(splitMergeGraph->numberOfNodes());
+  for (tlp::node n : splitMergeGraph->nodes())
+    at.push_back(viewLayout->getNodeValue(n));
+  const std::vector<tlp::edge>& edges = splitMergeGraph->edges();
+  for (std::size_t i = 0; i < edges.size(); ++i) {
+    reportStageProgress(i, edges.size());
+    const tlp::edge e = edges[i];
     const auto& [source, target] = splitMergeGraph->ends(e);
     viewLayout->setEdgeValue(
-        e, metroBends(viewLayout->getNodeValue(source), viewLayout->getNodeValue(target)));
+        e, metroBends(at[splitMergeGraph->nodePos(source)], at[splitMergeGraph->nodePos(target)]));
   }
 }

@@ -70,8 +70,10 @@ void timelineToGraph(tlp::Graph* splitMergeGraph,
 
   std::vector<tlp::node> seriesNodes;
   std::vector<std::pair<int, tlp::node>> lateFirsts;
+  std::size_t seriesDone = 0;
   for (const auto& series : timeClusterList) {
     std::cerr << "." << std::flush;
+    reportStageProgress(seriesDone++, timeClusterList.size());
     seriesNodes.clear();
     // A series that starts late begins with a lead-in chain of its own only in the
     // per-series mode; the others add lead-ins once every series is in.

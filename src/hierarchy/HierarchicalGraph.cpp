@@ -4,6 +4,7 @@
 #include "hierarchy/DatasetTools.h"
 #include "hierarchy/HierarchyAssert.h"
 #include "hierarchy/LayerSweep.h"
+#include "hierarchy/LayeredDrawing.h"
 
 #include <tulip/DoubleProperty.h>
 #include <tulip/GraphTools.h>
@@ -494,14 +495,7 @@ void HierarchicalGraph::turnToHorizontal() {
   }
 }
 
-bool HierarchicalGraph::run() {
-  // Bends already present would be taken for those of long edges below: start clean.
-  for (tlp::edge e : graph->edges())
-    if (!result->getEdgeValue(e).empty())
-      result->setEdgeValue(e, std::vector<tlp::Coord>());
-
-  tlp::Graph* mySGraph = graph->addCloneSubGraph("tmp clone");
-
+void HierarchicalGraph::readParameters() {
   nodeSize = graph->getProperty<tlp::SizeProperty>("viewSize");
   orientation = "horizontal";
   layerSweeps = true;
@@ -515,6 +509,88 @@ bool HierarchicalGraph::run() {
     if (dataSet->get(kCrossingReduction, crossingReduction))
       layerSweeps = crossingReduction.getCurrentString() == kLayerSweeps;
   }
+}
+
+bool HierarchicalGraph::run() {
+  const bool drawn = drawOnArrays(true, [this](const LayeredDrawing& drawing) {
+    const std::vector<tlp::node>& nodes = graph->nodes();
+    for (unsigned int i = 0; i < nodes.size(); ++i)
+      result->setNodeValue(nodes[i], drawing.positions()[i]);
+    const std::vector<tlp::edge>& edges = graph->edges();
+    for (unsigned int i = 0; i < edges.size(); ++i)
+      result->setEdgeValue(edges[i], drawing.bends()[i]);
+  });
+  return drawn || runOnWorkingCopy();
+}
+
+bool HierarchicalGraph::nodePositions(
+    std::vector<tlp::Coord>& positions,
+    const std::function<void(std::size_t done, std::size_t total)>& progress) {
+  return drawOnArrays(
+      false, [&positions](const LayeredDrawing& drawing) { positions = drawing.positions(); },
+      progress);
+}
+
+// The graph as LayeredDrawing's arrays, nodes and edges numbered by their positions,
+// handed to `take` once drawn; false, with nothing drawn, when it has a cycle or a
+// self loop.
+bool HierarchicalGraph::drawOnArrays(
+    bool withBends, const std::function<void(const LayeredDrawing&)>& take,
+    const std::function<void(std::size_t, std::size_t)>& progress) {
+  readParameters();
+  const bool horizontal = orientation == "horizontal";
+  LayeredDrawing::Graph arrays;
+  const std::vector<tlp::node>& nodes = graph->nodes();
+  const std::vector<tlp::edge>& edges = graph->edges();
+  arrays.nodeCount = static_cast<unsigned int>(nodes.size());
+  arrays.source.reserve(edges.size());
+  arrays.target.reserve(edges.size());
+  arrays.edgeId.reserve(edges.size());
+  for (tlp::edge e : edges) {
+    const auto& [s, t] = graph->ends(e);
+    arrays.source.push_back(graph->nodePos(s));
+    arrays.target.push_back(graph->nodePos(t));
+    arrays.edgeId.push_back(e.id);
+  }
+  arrays.starBegin.reserve(nodes.size() + 1);
+  arrays.starBegin.push_back(0);
+  arrays.star.reserve(2 * edges.size());
+  arrays.size.reserve(nodes.size());
+  for (tlp::node n : nodes) {
+    // A subgraph's star is its root's: only the graph's own edges count.
+    for (tlp::edge e : graph->allEdges(n))
+      if (graph->isElement(e))
+        arrays.star.push_back(graph->edgePos(e));
+    arrays.starBegin.push_back(static_cast<unsigned int>(arrays.star.size()));
+    const tlp::Size& size = nodeSize->getNodeValue(n);
+    arrays.size.push_back(horizontal ? tlp::Size(size.getH(), size.getW(), size.getD()) : size);
+  }
+  arrays.addedSize = nodeSize->getNodeDefaultValue();
+  if (!LayeredDrawing::drawable(arrays))
+    return false;
+
+  LayeredDrawing::Parameters parameters;
+  parameters.layerSpacing = spacing;
+  parameters.nodeSpacing = nodeSpacing;
+  parameters.layerSweeps = layerSweeps;
+  parameters.horizontal = horizontal;
+  parameters.bends = withBends;
+  parameters.progress = progress;
+  const LayeredDrawing drawing(arrays, parameters);
+  orderCrossings = drawing.orderCrossings();
+  take(drawing);
+  return true;
+}
+
+bool HierarchicalGraph::runOnWorkingCopy() {
+  // Bends already present would be taken for those of long edges below: start clean.
+  for (tlp::edge e : graph->edges())
+    if (!result->getEdgeValue(e).empty())
+      result->setEdgeValue(e, std::vector<tlp::Coord>());
+
+  tlp::Graph* mySGraph = graph->addCloneSubGraph("tmp clone");
+
+  readParameters();
   const bool horizontal = orientation == "horizontal";
   if (horizontal)
     exchangeWidthAndHeight();

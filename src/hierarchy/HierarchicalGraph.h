@@ -7,6 +7,10 @@
 // After layer sweeps, each level keeps the places the tree layout gave it but hands
 // them out in the order found, which the tree layout alone would not keep.
 //
+// An acyclic graph without self loops is drawn on plain arrays (LayeredDrawing), to
+// the same positions and bends as the run on a working copy with the graph library's
+// operations, which draws every other graph.
+//
 // Parameters (defaults):
 //   "node size"           SizeProperty      "viewSize"
 //   "orientation"         StringCollection  "horizontal" (levels left to right) or "vertical"
@@ -18,13 +22,17 @@
 // Needs the plug-ins "Dag Level" and "Hierarchical Tree (R-T Extended)".
 
 #include <tulip/AcyclicTest.h>
+#include <tulip/Coord.h>
 #include <tulip/MutableContainer.h>
 #include <tulip/PropertyAlgorithm.h>
 
+#include <functional>
 #include <list>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+class LayeredDrawing;
 
 namespace tlp {
 class DoubleProperty;
@@ -53,7 +61,18 @@ public:
 
   // Fails when one of the two plug-ins that run() needs is not registered.
   bool check(std::string& errorMsg) override;
+  // Draws the graph on arrays where it can, on a working copy otherwise.
   bool run() override;
+  // The drawing on a clone of the graph with the graph library's operations, for any
+  // graph: cycles are turned, self loops drawn through substitute nodes.
+  bool runOnWorkingCopy();
+  // The node positions that run() would give, in the graph's node order, without the
+  // edge bends and without a result property: for a caller that replaces the bends.
+  // False, with nothing drawn, for a graph with a cycle or a self loop.
+  // `progress`, if given, is told after each of the drawing's phases how many of them
+  // are done, and of how many.
+  bool nodePositions(std::vector<tlp::Coord>& positions,
+                     const std::function<void(std::size_t done, std::size_t total)>& progress = {});
 
   // The phases below work on the acyclic, single-sourced and proper working copy
   // that run() prepares; they are public so that each can be checked on its own.
@@ -90,6 +109,9 @@ public:
   long long orderCrossings = -1;
 
 private:
+  void readParameters();
+  bool drawOnArrays(bool withBends, const std::function<void(const LayeredDrawing&)>& take,
+                    const std::function<void(std::size_t, std::size_t)>& progress = {});
   void sweepLayers(tlp::Graph* sg);
   void sweepInPlace(tlp::Graph* sg);
   void keepOrderFound(tlp::LayoutProperty& tmpLayout);

@@ -14,10 +14,11 @@
 //   "node spacing"     float            18
 //   "bounding circles" bool             false
 
+#include "hierarchy/TreePlacement.h"
+
 #include <tulip/PropertyAlgorithm.h>
 
 #include <list>
-#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,14 +27,6 @@ namespace tlp {
 class IntegerProperty;
 class SizeProperty;
 } // namespace tlp
-
-// One run of a subtree contour: extents L and R on `size` consecutive levels, in
-// the frame of the subtree's contour.
-struct LR {
-  double L;
-  double R;
-  int size;
-};
 
 class TreeReingoldAndTilfordExtended : public tlp::LayoutAlgorithm {
 public:
@@ -53,23 +46,10 @@ public:
   std::list<LR>* mergeLRList(std::list<LR>* L, std::list<LR>* R, double decal);
 
 private:
-  struct Contour;
-
-  // Places the subtree of n: p receives each node's x offset from its parent.
-  // Returns the subtree's contour, owned by the caller.
-  std::list<LR>* TreePlace(tlp::node n, std::unordered_map<tlp::node, double>* p);
-  Contour placeLeaf(tlp::node n, std::unordered_map<tlp::node, double>& p);
-  // Records each node's level and the greatest node height on every level.
-  void TreeLevelSizing(tlp::node n, std::map<int, double>& maxSize, int level,
-                       std::unordered_map<tlp::node, int>& levels);
-  // Writes absolute positions: n at (p[n] + x, -y), each child one layer spacing
-  // per unit of edge length lower.
-  void calcLayout(tlp::node n, std::unordered_map<tlp::node, double>* p, double x, double y);
-  void collectChildren();
-  unsigned int childCount(tlp::node n) const;
-  int edgeLength(tlp::edge e) const;
-  void enlargeLayerSpacing(const std::map<int, double>& maxSize);
-  void computeOrthogonalBends(const std::unordered_map<tlp::node, int>& levels);
+  // The spanning tree as the placement's arrays, nodes numbered by their position
+  // in the tree, children in the library's edge order.
+  TreePlacement::Tree treeArrays() const;
+  void computeOrthogonalBends(const std::vector<int>& levels, float layerSpacing);
   void turnHorizontal();
 
   tlp::Graph* tree;
@@ -80,9 +60,6 @@ private:
   std::string orientation;
   float spacing;
   float nodeSpacing;
-  // Out-edges of the tree's node at position i: childEdges[childBegin[i], childBegin[i + 1]).
-  std::vector<unsigned int> childBegin;
-  std::vector<tlp::edge> childEdges;
 };
 
 #endif

@@ -142,12 +142,23 @@ private slots:
   }
 
   void exampleMapIsShownAndNavigable() {
-    // The loader tells of its stages, for the progress dialog, to their end.
+    // The loader tells of its stages, for the progress dialog, to their end, and of
+    // the headway within them; the bar never goes back.
     std::vector<int> toDo;
-    setLoadProgress([&](const char*, int done, int total) { toDo.push_back(total - done); });
+    std::string stage;
+    int last = 0;
+    bool forward = true;
+    setLoadProgress([&](const char* name, int done, int total) {
+      forward = forward && done >= last;
+      last = done;
+      if (name != stage)
+        toDo.push_back((total - done) / kLoadProgressSteps);
+      stage = name;
+    });
     graph = loadExample();
     setLoadProgress(nullptr);
     QVERIFY(graph != nullptr);
+    QVERIFY(forward);
     QCOMPARE(toDo, (std::vector<int>{6, 5, 4, 3, 2, 1, 0}));
     // A station without document or term lists counts as zero.
     const tlp::node major = station(1, 1), ordinary = station(1, 2);

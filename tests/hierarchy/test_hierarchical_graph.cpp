@@ -313,3 +313,61 @@ TEST(HierarchicalGraphLayout, TheGraphIsLeftExactlyAsItWas) {
 }
 
 } // namespace
+
+// The drawing on arrays against the run on a working copy with the library's
+// operations, on random acyclic multigraphs with long edges, several sources and lone
+// nodes, drawn whole or as a subgraph: the same positions and bends to the bit.
+TEST(HierarchicalGraphLayout, ArraysDrawAcyclicGraphsAsTheWorkingCopyDoes) {
+  std::mt19937 random(5);
+  for (int round = 0; round < 120; ++round) {
+    const unsigned int count = 2 + random() % 40;
+    Edges edges;
+    for (unsigned int k = random() % (3 * count); k-- > 0;) {
+      const unsigned int a = random() % count;
+      const unsigned int b = random() % count;
+      if (a != b)
+        edges.emplace_back(std::min(a, b), std::max(a, b)); // lower to higher: acyclic
+    }
+    auto g = makeGraph(count, edges, [](unsigned int i) {
+      return tlp::Size(0.5f + i % 3, 1.f + i % 4 * 0.75f, 1.f);
+    });
+    tlp::Graph* drawn = g.get();
+    if (round % 3 == 2) { // a subgraph without some edges, in another order
+      drawn = g->addSubGraph();
+      std::vector<tlp::node> nodes = g->nodes();
+      std::shuffle(nodes.begin(), nodes.end(), random);
+      for (tlp::node n : nodes)
+        drawn->addNode(n);
+      for (tlp::edge e : g->edges())
+        if (random() % 4 != 0)
+          drawn->addEdge(e);
+    }
+    std::vector<std::vector<tlp::Coord>> results;
+    for (bool onArrays : {false, true}) {
+      tlp::LayoutProperty layout(drawn);
+      tlp::DataSet parameters;
+      parameters.set("result", &layout);
+      tlp::StringCollection orientation("horizontal;vertical;");
+      orientation.setCurrent(round % 2);
+      parameters.set("orientation", orientation);
+      tlp::StringCollection reduction("layer sweeps;in-place sweeps;");
+      reduction.setCurrent(round % 4 == 3);
+      parameters.set("crossing reduction", reduction);
+      tlp::AlgorithmContext context(drawn, &parameters, nullptr);
+      HierarchicalGraph algorithm(&context);
+      ASSERT_TRUE(onArrays ? algorithm.run() : algorithm.runOnWorkingCopy());
+      results.emplace_back();
+      for (tlp::node n : drawn->nodes())
+        results.back().push_back(layout.getNodeValue(n));
+      if (onArrays) { // the positions alone, as the map takes them
+        std::vector<tlp::Coord> positions;
+        ASSERT_TRUE(algorithm.nodePositions(positions));
+        ASSERT_EQ(positions, results.back()) << round;
+      }
+      for (tlp::edge e : drawn->edges())
+        for (const tlp::Coord& c : layout.getEdgeValue(e))
+          results.back().push_back(c);
+    }
+    ASSERT_EQ(results[0], results[1]) << round;
+  }
+}
