@@ -8,8 +8,10 @@
 
 namespace {
 
-// Rounds of a down and an up sweep per phase, at most.
+// Rounds of a down and an up sweep per phase, at most; bare sweeps get fewer, since
+// swaps soon do more for the same time.
 constexpr int kMaxRounds = 24;
+constexpr int kMaxBareRounds = 4;
 // Work allowed for the whole ordering, counted in neighbours looked at: a share per
 // node and edge, so that the time grows linearly with the graph, plus a fixed share
 // that small graphs never exhaust. A round of placements counts as kPlacementWork per
@@ -23,8 +25,10 @@ constexpr int kMaxPasses = 8;
 // A phase ends after this many rounds in a row that improve no part: barycentre
 // sweeps may need a round or two that lose ground before they untangle more.
 constexpr int kIdleRounds = 3;
-// Starts from shuffled orders after the two breadth-first ones, while budget is left.
-constexpr int kShuffledStarts = 8;
+// Starts from shuffled orders after the first four, while budget is left.
+constexpr int kShuffledStarts = 16;
+// Rounds of sifting per start, at most.
+constexpr int kMaxSiftRounds = 8;
 
 // Counts, over positions 0 .. n - 1, how many values have been added at or below a
 // position; the inversion count of a pair of layers in O(E log V).
@@ -72,12 +76,17 @@ LayerSweep::LayerSweep(std::vector<std::vector<unsigned int>> layers,
   layerOf.assign(count, 0);
   part.assign(count, 0);
   stale.assign(count, false);
+  searchMark.assign(count, 0);
+  distance.assign(count, 0);
   active.assign(count, false);
   layerVersion.assign(layers.size(), 1);
   passedAt.assign(layers.size(), {0, 0, 0});
+  alone.assign(count, false);
   for (unsigned int i = 0; i < layers.size(); ++i)
-    for (unsigned int u : layers[i])
+    for (unsigned int u : layers[i]) {
       layerOf[u] = i;
+      alone[u] = layers[i].size() == 1;
+    }
 
   for (Adjacency* adjacency : {&up, &down}) {
     adjacency->start.assign(count + 1, 0);
@@ -154,7 +163,7 @@ void LayerSweep::findParts() {
   for (unsigned int u = 0; u < pos.size(); ++u)
     for (unsigned int k = down.begin(u); k < down.end(u); ++k) {
       const unsigned int v = down.list[k];
-      if (order[layerOf[u]].size() > 1 && order[layerOf[v]].size() > 1)
+      if (!alone[u] && !alone[v])
         parts.join(u, v);
     }
   std::vector<unsigned int> number(pos.size(), UINT_MAX);
@@ -168,6 +177,86 @@ void LayerSweep::findParts() {
         n = next++;
       part[u] = n;
     }
+}
+
+// Lists in `reached` the entries of root's part in the order in which a breadth-first
+// search from root reaches them, over edges in both directions, and notes how far
+// each lies from root.
+void LayerSweep::breadthFirst(unsigned int root, std::vector<unsigned int>& reached) {
+  ++searches;
+  reached.clear();
+  reached.push_back(root);
+  searchMark[root] = searches;
+  distance[root] = 0;
+  for (std::size_t head = 0; head < reached.size(); ++head) {
+    const unsigned int u = reached[head];
+    if (alone[u])
+      continue;
+    for (const Adjacency* side : {&up, &down})
+      for (unsigned int k = side->begin(u); k < side->end(u); ++k) {
+        const unsigned int v = side->list[k];
+        if (searchMark[v] != searches && !alone[v]) {
+          searchMark[v] = searches;
+          distance[v] = distance[u] + 1;
+          reached.push_back(v);
+        }
+      }
+  }
+  work += static_cast<long long>(reached.size());
+}
+
+// Searches from a node at one end of start's part, found by moving the root to the
+// node reached last for as long as that lies farther away than before (a few
+// searches suffice), and notes the node it reaches last, at the other end.
+void LayerSweep::searchFromEnd(unsigned int start, std::vector<unsigned int>& reached) {
+  unsigned int root = start;
+  unsigned int farthest = 0;
+  for (int search = 0; search < 4; ++search) {
+    breadthFirst(root, reached);
+    const unsigned int last = reached.back();
+    if (search > 0 && distance[last] <= farthest)
+      break;
+    farthest = distance[last];
+    root = last;
+  }
+  if (reached.front() != root)
+    breadthFirst(root, reached);
+  otherEnd[part[root]] = reached.back();
+}
+
+// Per part, in the order of the parts, a breadth-first search from a node at one end
+// of the part (or, once that is done, from its other end); each entry joins the end
+// of its layer when it is reached. On lines that run side by side, the distance from
+// one end grows across the lines, so each layer starts out in the order of its lines.
+void LayerSweep::startFromPartEnds(bool fromOtherEnd) {
+  std::vector<std::vector<unsigned int>> layers(order.size());
+  std::vector<bool> placed(pos.size(), false);
+  std::vector<unsigned int> reached;
+  otherEnd.resize(partCount);
+  for (const std::vector<unsigned int>& layer : order)
+    for (unsigned int u : layer) {
+      if (placed[u])
+        continue;
+      if (fromOtherEnd)
+        breadthFirst(otherEnd[part[u]], reached);
+      else
+        searchFromEnd(u, reached);
+      for (unsigned int v : reached) {
+        placed[v] = true;
+        layers[layerOf[v]].push_back(v);
+      }
+    }
+  groupByPart(layers);
+  setOrder(std::move(layers));
+}
+
+// Sets the parts side by side in every layer, in the order of their numbers, keeping
+// the order within each part.
+void LayerSweep::groupByPart(std::vector<std::vector<unsigned int>>& layers) const {
+  const auto byPart = [this](unsigned int a, unsigned int b) { return part[a] < part[b]; };
+  for (std::vector<unsigned int>& layer : layers)
+    if (!std::is_sorted(layer.begin(), layer.end(), byPart))
+      std::stable_sort(layer.begin(), layer.end(), byPart);
 }
 
 // Visits the graph breadth-first from its sources (or sinks) in their present order;
@@ -196,9 +285,7 @@ void LayerSweep::startBreadthFirst(bool fromSources) {
   std::vector<std::vector<unsigned int>> layers(order.size());
   for (unsigned int u : queue)
     layers[layerOf[u]].push_back(u);
-  for (std::vector<unsigned int>& layer : layers)
-    std::stable_sort(layer.begin(), layer.end(),
-                     [this](unsigned int a, unsigned int b) { return part[a] < part[b]; });
+  groupByPart(layers);
   setOrder(std::move(layers));
 }
 
@@ -241,10 +328,14 @@ void LayerSweep::sortNeighbourPositions(unsigned int layer, bool all) {
       continue;
     stale[u] = false;
     for (Adjacency* adjacency : {&up, &down}) {
-      for (unsigned int k = adjacency->begin(u); k < adjacency->end(u); ++k)
+      const unsigned int begin = adjacency->begin(u);
+      const unsigned int end = adjacency->end(u);
+      for (unsigned int k = begin; k < end; ++k)
         adjacency->sortedPositions[k] = pos[adjacency->list[k]];
-      std::sort(adjacency->sortedPositions.begin() + adjacency->begin(u),
-                adjacency->sortedPositions.begin() + adjacency->end(u));
+      if (end - begin > 1)
+        std::sort(adjacency->sortedPositions.begin() + begin,
+                  adjacency->sortedPositions.begin() + end);
+      work += end - begin + 1;
     }
   }
 }
@@ -346,6 +437,86 @@ void LayerSweep::transposeAll(bool equalToo) {
   }
 }
 
+// Moves each node of the layer in turn, those with the most edges first, to the place
+// within its part's block where its edges cross fewest others, if that lowers the
+// count; returns the crossings removed. The neighbours' positions do not change
+// meanwhile, so their sorted lists stay valid for the whole layer.
+long long LayerSweep::sift(unsigned int layer) {
+  sortNeighbourPositions(layer, true);
+  std::vector<unsigned int>& nodes = order[layer];
+  auto degree = [this](unsigned int u) {
+    return up.end(u) - up.begin(u) + down.end(u) - down.begin(u);
+  };
+  std::vector<unsigned int> byDegree(nodes);
+  std::stable_sort(byDegree.begin(), byDegree.end(),
+                   [&](unsigned int a, unsigned int b) { return degree(a) > degree(b); });
+  long long removed = 0;
+  for (unsigned int u : byDegree) {
+    const unsigned int from = pos[u];
+    unsigned int first = from;
+    unsigned int last = from;
+    while (first > 0 && part[nodes[first - 1]] == part[u])
+      --first;
+    while (last + 1 < nodes.size() && part[nodes[last + 1]] == part[u])
+      ++last;
+    // Crossings of u's edges with u just before nodes[slot], against u first in the
+    // block; the slots just before and just after u are its present place.
+    long long cost = 0;
+    long long present = 0;
+    long long fewest = 0;
+    unsigned int bestSlot = first;
+    for (unsigned int slot = first; slot <= last; ++slot) {
+      if (slot == from) {
+        present = cost;
+        continue;
+      }
+      const auto [uFirst, vFirst] = pairCrossings(u, nodes[slot]);
+      cost += vFirst - uFirst;
+      if (cost < fewest) {
+        fewest = cost;
+        bestSlot = slot + 1;
+      }
+    }
+    if (fewest >= present)
+      continue;
+    removed += present - fewest;
+    const unsigned int to = bestSlot > from ? bestSlot - 1 : bestSlot;
+    if (to > from)
+      std::rotate(nodes.begin() + from, nodes.begin() + from + 1, nodes.begin() + to + 1);
+    else
+      std::rotate(nodes.begin() + to, nodes.begin() + from, nodes.begin() + from + 1);
+    for (unsigned int k = std::min(from, to); k <= std::max(from, to); ++k)
+      pos[nodes[k]] = k;
+  }
+  if (removed > 0) {
+    ++layerVersion[layer];
+    for (unsigned int u : nodes)
+      markNeighboursStale(u);
+  }
+  return removed;
+}
+
+// Rounds of sifting down and up the layers, until one removes no crossing or the next
+// would overrun the budget: a round compares every node with every other of its block.
+void LayerSweep::siftRounds() {
+  long long roundWork = 0;
+  for (const std::vector<unsigned int>& layer : order) {
+    long long edges = 0;
+    for (unsigned int u : layer)
+      edges += up.end(u) - up.begin(u) + down.end(u) - down.begin(u);
+    roundWork += 2 * static_cast<long long>(layer.size()) * (2 * edges + layer.size());
+  }
+  for (int round = 0; round < kMaxSiftRounds && work + roundWork <= budget(); ++round) {
+    long long removed = 0;
+    for (unsigned int i = 0; i < order.size(); ++i)
+      removed += sift(i);
+    for (unsigned int i = order.size(); i-- > 0;)
+      removed += sift(i);
+    if (removed == 0)
+      break;
+  }
+}
+
 // Crossings per connected part: parts lie side by side in every layer, so the edges
 // of two parts never cross and each crossing belongs to the part of its edges.
 std::vector<long long> LayerSweep::partCrossings() const {
@@ -398,7 +569,11 @@ void LayerSweep::sweepRounds(bool transpositions, std::vector<std::vector<unsign
   const unsigned int count = order.size();
   const long long elements = static_cast<long long>(up.list.size() + pos.size());
   int idle = 0;
-  for (int round = 0; round < kMaxRounds && work < budget(); ++round) {
+  const int rounds = transpositions ? kMaxRounds : kMaxBareRounds;
+  // A round is taken only if it fits in the budget left, judged by the last one.
+  long long roundWork = 0;
+  for (int round = 0; round < rounds && work + roundWork < budget(); ++round) {
+    const long long before = work;
     for (unsigned int i = 1; i < count; ++i)
       placeByBarycentre(i, up);
     if (transpositions)
@@ -408,6 +583,7 @@ void LayerSweep::sweepRounds(bool transpositions, std::vector<std::vector<unsign
     if (transpositions)
       transposeAll(true);
     work += kPlacementWork * elements;
+    roundWork = work - before;
     idle = keepBetterParts(best, bestCount) ? 0 : idle + 1;
     if (idle == kIdleRounds)
       break;
@@ -415,11 +591,18 @@ void LayerSweep::sweepRounds(bool transpositions, std::vector<std::vector<unsign
   setOrder(best);
 }
 
-// Sweeps without swaps first: they are cheap, and bring a large graph most of the way.
+// Sweeps without swaps first: they are cheap, and bring a large graph most of the
+// way. The start keeps its own best order, so that it goes on from there rather than
+// from the overall best, which would only repeat the earlier starts' work.
 void LayerSweep::improve(std::vector<std::vector<unsigned int>>& best,
                          std::vector<long long>& bestCount) {
-  sweepRounds(false, best, bestCount);
-  sweepRounds(true, best, bestCount);
+  std::vector<std::vector<unsigned int>> ownBest = order;
+  std::vector<long long> ownCount = partCrossings();
+  sweepRounds(false, ownBest, ownCount);
+  sweepRounds(true, ownBest, ownCount);
+  siftRounds();
+  keepBetterParts(best, bestCount);
+  setOrder(best);
 }
 
 void LayerSweep::run() {
@@ -427,28 +610,32 @@ void LayerSweep::run() {
   // The start order, its parts set side by side (which removes only crossings between
   // parts), is the first candidate: the result never has more crossings.
   std::vector<std::vector<unsigned int>> best = order;
-  for (std::vector<unsigned int>& layer : best)
-    std::stable_sort(layer.begin(), layer.end(),
-                     [this](unsigned int a, unsigned int b) { return part[a] < part[b]; });
+  groupByPart(best);
   setOrder(best);
   std::vector<long long> bestCount = partCrossings();
-  for (bool fromSources : {true, false}) {
-    startBreadthFirst(fromSources);
-    keepBetterParts(best, bestCount);
-    improve(best, bestCount);
-    setOrder(best);
-  }
-  // Small graphs have budget left: start again from shuffled orders, which lets a part
-  // leave a poor local optimum.
+  // A further start is made only with as much budget left as the first one took, so
+  // that a large graph does not begin one it could not carry on with. Small graphs
+  // start again from shuffled orders, which lets a part leave a poor local optimum.
   std::mt19937 random(1);
-  for (int start = 0; start < kShuffledStarts && work < budget(); ++start) {
-    std::vector<std::vector<unsigned int>> shuffled = order;
-    for (std::vector<unsigned int>& layer : shuffled)
-      for (std::size_t i = layer.size(); i > 1; --i)
-        std::swap(layer[i - 1], layer[random() % i]);
-    setOrder(std::move(shuffled));
-    startBreadthFirst(start % 2 == 0);
+  long long firstWork = 0;
+  for (int start = 0; start < 4 + kShuffledStarts; ++start) {
+    if (start > 0 && work + firstWork > budget())
+      break;
+    const long long before = work;
+    if (start < 2) {
+      startFromPartEnds(start == 1);
+    } else {
+      if (start >= 4) {
+        std::vector<std::vector<unsigned int>> shuffled = order;
+        for (std::vector<unsigned int>& layer : shuffled)
+          for (std::size_t i = layer.size(); i > 1; --i)
+            std::swap(layer[i - 1], layer[random() % i]);
+        setOrder(std::move(shuffled));
+      }
+      startBreadthFirst(start % 2 == 0);
+    }
     improve(best, bestCount);
-    setOrder(best);
+    if (start == 0)
+      firstWork = work - before;
   }
 }

@@ -5,20 +5,27 @@
 // consecutive layers) so that few edges cross. A sweep goes down (or up) the layers
 // and places each layer's nodes by the barycentre of their neighbours in the layer
 // just placed, renumbering it at once; nodes without such neighbours keep their
-// places. A round is a down and an up sweep. Rounds of bare sweeps come first, then
-// rounds in which, after each sweep, adjacent nodes swap places wherever that lowers
-// the exactly counted crossings with both neighbouring layers (an inversion count per
-// pair of layers), pass after pass over the layers; each phase ends when three rounds
-// in a row no longer lower the count.
+// places. A round is a down and an up sweep. From each start order, a few rounds of
+// bare sweeps come first, then rounds in which, after each sweep, adjacent nodes swap
+// places wherever that lowers the exactly counted crossings with both neighbouring
+// layers (an inversion count per pair of layers), pass after pass over the layers;
+// each phase ends when three rounds in a row no longer lower the count. While the
+// budget allows, sifting follows: one node at a time moves to the place in its layer
+// where its edges cross fewest others, until a round moves none.
 //
 // Connected parts of the graph lie side by side, never interleaved, and each keeps
 // the best order it reached (edges at a node alone in its layer cannot cross and do
-// not join parts). The order given is the first candidate, so that the result never
-// has more crossings than it. The rounds start from a breadth-first order from the
-// sources, then from one from the sinks of the best order so far, then, while the
-// work budget allows, from shuffled orders. The budget is linear in the size of the graph, so
-// that large graphs take time in proportion and small ones get more starts.
-// Deterministic: the same input gives the same order.
+// not join parts). Each start goes on from its own best order, and hands every part
+// that it improved to the overall best. The order given is the first candidate, so
+// that the result never has more crossings than it. The starts are, per part, a
+// breadth-first search over the edges in both directions from a node at one end of
+// the part and then from one at its other end (nodes join their layers as they are
+// reached, so that lines lying side by side stay side by side: a start from all
+// sources at once interleaves them and leaves twice as many crossings on such
+// graphs), then breadth-first orders from the sources and from the sinks of the best
+// order, then, while the work budget allows, from shuffled orders. The budget is
+// linear in the size of the graph, so that large graphs take time in proportion and
+// small ones get more starts. Deterministic: the same input gives the same order.
 //
 // Works on plain arrays of entry numbers only, so that it runs apart from any graph.
 
@@ -60,6 +67,10 @@ private:
   };
 
   void findParts();
+  void breadthFirst(unsigned int root, std::vector<unsigned int>& reached);
+  void searchFromEnd(unsigned int start, std::vector<unsigned int>& reached);
+  void startFromPartEnds(bool fromOtherEnd);
+  void groupByPart(std::vector<std::vector<unsigned int>>& layers) const;
   void startBreadthFirst(bool fromSources);
   std::vector<long long> partCrossings() const;
   bool keepBetterParts(std::vector<std::vector<unsigned int>>& best,
@@ -74,12 +85,15 @@ private:
   std::pair<long long, long long> pairCrossings(unsigned int u, unsigned int v);
   void sweepRounds(bool transpositions, std::vector<std::vector<unsigned int>>& best,
                    std::vector<long long>& bestCount);
+  long long sift(unsigned int layer);
+  void siftRounds();
   void setOrder(std::vector<std::vector<unsigned int>> layers);
   void renumber(unsigned int layer);
 
   std::vector<std::vector<unsigned int>> order;
   std::vector<unsigned int> pos;   // position of each entry within its layer
   std::vector<unsigned int> layerOf;
+  std::vector<bool> alone;         // the entry is alone in its layer
   std::vector<bool> stale;         // the entry's sorted neighbour positions are out of date
   std::vector<bool> active;        // the entry or its neighbours moved since its last pass
   std::vector<unsigned int> swapped;
@@ -89,6 +103,12 @@ private:
   std::vector<std::array<unsigned int, 3>> passedAt;
   std::vector<unsigned int> part;  // connected part of each entry, numbered in start order
   unsigned int partCount = 1;
+  // Search marks of breadthFirst(): an entry is reached in the current search when its
+  // mark is the search's number, and lies that many edges from its root.
+  std::vector<unsigned int> searchMark;
+  std::vector<unsigned int> distance;
+  unsigned int searches = 0;
+  std::vector<unsigned int> otherEnd; // per part, set by the start from its first end
   Adjacency up, down;
   long long work = 0; // neighbours looked at by transpositions, against the budget
 };
