@@ -12,10 +12,11 @@ namespace {
 // swaps soon do more for the same time.
 constexpr int kMaxRounds = 24;
 constexpr int kMaxBareRounds = 4;
-// Work allowed for the whole ordering, counted in neighbours looked at: a share per
-// node and edge, so that the time grows linearly with the graph, plus a fixed share
-// that small graphs never exhaust. A round of placements counts as kPlacementWork per
-// node and edge, about its cost against that of transpositions.
+// Work allowed for the whole ordering, counted in neighbours looked at (by searches,
+// sorts, swaps and sifting): a share per node and edge, so that the time grows
+// linearly with the graph, plus a fixed share that small graphs never exhaust. A
+// round of placements counts as kPlacementWork per node and edge, about its cost
+// against that of transpositions.
 constexpr long long kWorkPerElement = 60;
 constexpr long long kBaseWork = 10000000;
 constexpr long long kPlacementWork = 6;

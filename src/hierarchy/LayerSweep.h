@@ -5,27 +5,28 @@
 // consecutive layers) so that few edges cross. A sweep goes down (or up) the layers
 // and places each layer's nodes by the barycentre of their neighbours in the layer
 // just placed, renumbering it at once; nodes without such neighbours keep their
-// places. A round is a down and an up sweep. From each start order, a few rounds of
-// bare sweeps come first, then rounds in which, after each sweep, adjacent nodes swap
+// places. A round is a down and an up sweep. From each start order come up to four
+// rounds of bare sweeps, then rounds in which, after each sweep, adjacent nodes swap
 // places wherever that lowers the exactly counted crossings with both neighbouring
-// layers (an inversion count per pair of layers), pass after pass over the layers;
-// each phase ends when three rounds in a row no longer lower the count. While the
-// budget allows, sifting follows: one node at a time moves to the place in its layer
-// where its edges cross fewest others, until a round moves none.
+// layers (an inversion count per pair of layers), pass after pass over the layers,
+// until three rounds in a row no longer lower the count; then, while the budget
+// allows, rounds of sifting: each node in turn moves to the place in its layer where
+// its edges cross fewest others, until a round moves none.
 //
 // Connected parts of the graph lie side by side, never interleaved, and each keeps
 // the best order it reached (edges at a node alone in its layer cannot cross and do
-// not join parts). Each start goes on from its own best order, and hands every part
-// that it improved to the overall best. The order given is the first candidate, so
-// that the result never has more crossings than it. The starts are, per part, a
-// breadth-first search over the edges in both directions from a node at one end of
-// the part and then from one at its other end (nodes join their layers as they are
-// reached, so that lines lying side by side stay side by side: a start from all
-// sources at once interleaves them and leaves twice as many crossings on such
-// graphs), then breadth-first orders from the sources and from the sinks of the best
-// order, then, while the work budget allows, from shuffled orders. The budget is
-// linear in the size of the graph, so that large graphs take time in proportion and
-// small ones get more starts. Deterministic: the same input gives the same order.
+// not join parts). Each start goes on from its own best order and hands over every
+// part it improved. The order given is the first candidate, so that the result never
+// has more crossings than it. The first start is, per part, a breadth-first search
+// over the edges in both directions from a node at one end of the part, each node
+// joining its layer when it is reached; the second searches from the other end. On
+// lines that run side by side this keeps the lines in order, where a search from all
+// sources at once interleaves them, and the sweeps never quite undo that. Then come
+// breadth-first orders from the sources and from the sinks of the best order, then
+// shuffled ones. The work budget is linear in the size of the graph, so that large
+// graphs take time in proportion and small ones get more starts; a round or a start
+// is begun only if the budget left can carry it. Deterministic: the same input gives
+// the same order.
 //
 // Works on plain arrays of entry numbers only, so that it runs apart from any graph.
 
@@ -57,7 +58,7 @@ public:
 
 private:
   // Neighbours of each entry in the layer above (up) or below (down), and their
-  // positions sorted ascending, refreshed before each transposition pass of a layer.
+  // positions sorted ascending, refreshed before a layer's nodes are compared.
   struct Adjacency {
     std::vector<unsigned int> start; // per entry, then the end
     std::vector<unsigned int> list;
@@ -103,14 +104,14 @@ private:
   std::vector<std::array<unsigned int, 3>> passedAt;
   std::vector<unsigned int> part;  // connected part of each entry, numbered in start order
   unsigned int partCount = 1;
-  // Search marks of breadthFirst(): an entry is reached in the current search when its
-  // mark is the search's number, and lies that many edges from its root.
+  // Per entry, the number of the last breadth-first search that reached it (searches
+  // counts them), and how many edges it lay from that search's root.
   std::vector<unsigned int> searchMark;
   std::vector<unsigned int> distance;
   unsigned int searches = 0;
   std::vector<unsigned int> otherEnd; // per part, set by the start from its first end
   Adjacency up, down;
-  long long work = 0; // neighbours looked at by transpositions, against the budget
+  long long work = 0; // neighbours looked at so far, against the budget
 };
 
 #endif
