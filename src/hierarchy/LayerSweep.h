@@ -23,10 +23,11 @@
 // lines that run side by side this keeps the lines in order, where a search from all
 // sources at once interleaves them, and the sweeps never quite undo that. Then come
 // breadth-first orders from the sources and from the sinks of the best order, then
-// shuffled ones. The work budget is linear in the size of the graph, so that large
-// graphs take time in proportion and small ones get more starts; a round or a start
-// is begun only if the budget left can carry it. Deterministic: the same input gives
-// the same order.
+// shuffled ones. The work budget is linear in the size of the graph up to a cap, so
+// that large graphs take time in proportion, the largest about a second, and small
+// ones get more starts; a round or a start is begun only if the budget left can carry
+// it (the first round of bare sweeps always is), and swaps stop when it is spent.
+// Deterministic: the same input gives the same order.
 //
 // Works on plain arrays of entry numbers only, so that it runs apart from any graph.
 
@@ -75,7 +76,7 @@ private:
   void startBreadthFirst(bool fromSources);
   std::vector<long long> partCrossings() const;
   bool keepBetterParts(std::vector<std::vector<unsigned int>>& best,
-                       std::vector<long long>& bestCount) const;
+                       std::vector<long long>& bestCount, const std::vector<long long>& now) const;
   void improve(std::vector<std::vector<unsigned int>>& best, std::vector<long long>& bestCount);
   long long budget() const;
   void placeByBarycentre(unsigned int layer, const Adjacency& fixed);
@@ -87,7 +88,7 @@ private:
   void sweepRounds(bool transpositions, std::vector<std::vector<unsigned int>>& best,
                    std::vector<long long>& bestCount);
   long long sift(unsigned int layer);
-  void siftRounds();
+  bool siftRounds();
   void setOrder(std::vector<std::vector<unsigned int>> layers);
   void renumber(unsigned int layer);
 
@@ -105,13 +106,13 @@ private:
   std::vector<unsigned int> part;  // connected part of each entry, numbered in start order
   unsigned int partCount = 1;
   // Per entry, the number of the last breadth-first search that reached it (searches
-  // counts them), and how many edges it lay from that search's root.
+  // counts them); UINT_MAX for an entry alone in its layer, which no search takes.
   std::vector<unsigned int> searchMark;
-  std::vector<unsigned int> distance;
   unsigned int searches = 0;
   std::vector<unsigned int> otherEnd; // per part, set by the start from its first end
   Adjacency up, down;
   long long work = 0; // neighbours looked at so far, against the budget
+  long long counted = -1; // crossings of the present order once run() has counted them
 };
 
 #endif

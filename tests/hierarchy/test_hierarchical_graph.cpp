@@ -157,7 +157,7 @@ std::vector<std::vector<int>> levelOrders(tlp::Graph* g, const tlp::LayoutProper
 TEST(HierarchicalGraphLayout, EachCrossingReductionDrawsItsGoldenOrder) {
   const Edges edges{{0, 1}, {1, 3}, {0, 4}, {2, 3}, {4, 5}, {3, 6}, {4, 6}, {2, 4}, {0, 2}};
   const std::pair<const char*, std::vector<std::vector<int>>> rows[] = {
-      {"layer sweeps", {{0}, {1, 2}, {3, 4}, {6, 5}}},
+      {"layer sweeps", {{0}, {2, 1}, {4, 3}, {5, 6}}},
       {"in-place sweeps", {{0}, {2, 1}, {3, 4}, {6, 5}}}};
   for (const auto& [reduction, order] : rows) {
     auto g = makeGraph(7, edges);
