@@ -13,25 +13,26 @@ namespace {
 constexpr int kMaxRounds = 24;
 constexpr int kMaxBareRounds = 4;
 // Work allowed for the whole ordering, counted in neighbours looked at (by searches,
-// sorts, swaps and sifting): a share per node and edge, so that the time grows
-// linearly with the graph, plus a fixed share that small graphs never exhaust. A
-// round of placements counts as kPlacementWork per node and edge, about its cost
-// against that of transpositions.
-constexpr long long kWorkPerElement = 60;
-constexpr long long kBaseWork = 10000000;
+// sorts, swaps and sifting), the same for every graph: a few tenths of a second, up to
+// about a second on the largest maps, whose arrays no longer fit in the caches so that
+// every unit costs more. A large graph spends it on a few rounds from one start; a
+// small one on hundreds of starts, which its crossings need: a dense map of a hundred
+// stations keeps finding better orders until its two hundredth start. A round of
+// placements counts as kPlacementWork per node and edge, about its cost against that
+// of transpositions.
+constexpr long long kWork = 60000000;
 constexpr long long kPlacementWork = 6;
-// The budget stops growing here, so that the ordering of the largest maps stays
-// within about a second: past a few million nodes and edges, a graph's arrays no
-// longer fit in the caches and every unit of work costs more.
-constexpr long long kMaxWork = 60000000;
 // Passes of adjacent swaps after each sweep, at most: later passes move few nodes, and
 // the next round goes on from where they stopped.
 constexpr int kMaxPasses = 8;
 // A phase ends after this many rounds in a row that improve no part: barycentre
 // sweeps may need a round or two that lose ground before they untangle more.
 constexpr int kIdleRounds = 3;
-// Starts from shuffled orders after the first four, while budget is left.
-constexpr int kShuffledStarts = 16;
+// Starts from shuffled orders after the first four, while budget is left, until this
+// many in a row improved no part: on dense maps of a hundred stations better orders
+// still turn up eighty starts after the last one, on small graphs seldom.
+constexpr int kShuffledStarts = 400;
+constexpr int kIdleStarts = 100;
 // Rounds of sifting per start, at most.
 constexpr int kMaxSiftRounds = 8;
 
@@ -165,8 +166,7 @@ long long LayerSweep::crossings() const {
 }
 
 long long LayerSweep::budget() const {
-  return std::min(kWorkPerElement * static_cast<long long>(up.list.size() + pos.size()) + kBaseWork,
-                  kMaxWork);
+  return kWork;
 }
 
 void LayerSweep::findParts() {
@@ -291,6 +291,16 @@ void LayerSweep::startBreadthFirst(bool fromSources) {
     layers[layerOf[u]].push_back(u);
   groupByPart(layers);
   setOrder(std::move(layers));
+}
+
+// Shuffles every layer, keeping the parts side by side.
+void LayerSweep::startShuffled(std::mt19937& random) {
+  std::vector<std::vector<unsigned int>> shuffled = order;
+  for (std::vector<unsigned int>& layer : shuffled)
+    for (std::size_t i = layer.size(); i > 1; --i)
+      std::swap(layer[i - 1], layer[random() % i]);
+  groupByPart(shuffled);
+  setOrder(std::move(shuffled));
 }
 
 // Nodes without a neighbour in the fixed layer keep their places; the others fill
@@ -605,8 +615,9 @@ void LayerSweep::sweepRounds(bool transpositions, std::vector<std::vector<unsign
 
 // Sweeps without swaps first: they are cheap, and bring a large graph most of the
 // way. The start keeps its own best order, so that it goes on from there rather than
-// from the overall best, which would only repeat the earlier starts' work.
-void LayerSweep::improve(std::vector<std::vector<unsigned int>>& best,
+// from the overall best, which would only repeat the earlier starts' work. Returns
+// whether it improved the overall best.
+bool LayerSweep::improve(std::vector<std::vector<unsigned int>>& best,
                          std::vector<long long>& bestCount) {
   std::vector<std::vector<unsigned int>> ownBest = order;
   std::vector<long long> ownCount = partCrossings();
@@ -614,8 +625,9 @@ void LayerSweep::improve(std::vector<std::vector<unsigned int>>& best,
   sweepRounds(true, ownBest, ownCount);
   // Unless sifting moved nodes, the present order is the start's best, already counted.
   const bool sifted = siftRounds();
-  keepBetterParts(best, bestCount, sifted ? partCrossings() : ownCount);
+  const bool better = keepBetterParts(best, bestCount, sifted ? partCrossings() : ownCount);
   setOrder(best);
+  return better;
 }
 
 void LayerSweep::run() {
@@ -629,25 +641,22 @@ void LayerSweep::run() {
   // A further start is made only with as much budget left as the first one took, so
   // that a large graph does not begin one it could not carry on with. Small graphs
   // start again from shuffled orders, which lets a part leave a poor local optimum.
+  // They are used as they are: a breadth-first search from their sources would make
+  // them alike, and fewer of them find better orders.
   std::mt19937 random(1);
   long long firstWork = 0;
-  for (int start = 0; start < 4 + kShuffledStarts; ++start) {
+  int idle = 0;
+  for (int start = 0; start < 4 + kShuffledStarts && idle < kIdleStarts; ++start) {
     if (start > 0 && work + firstWork > budget())
       break;
     const long long before = work;
-    if (start < 2) {
+    if (start < 2)
       startFromPartEnds(start == 1);
-    } else {
-      if (start >= 4) {
-        std::vector<std::vector<unsigned int>> shuffled = order;
-        for (std::vector<unsigned int>& layer : shuffled)
-          for (std::size_t i = layer.size(); i > 1; --i)
-            std::swap(layer[i - 1], layer[random() % i]);
-        setOrder(std::move(shuffled));
-      }
+    else if (start < 4)
       startBreadthFirst(start % 2 == 0);
-    }
-    improve(best, bestCount);
+    else
+      startShuffled(random);
+    idle = improve(best, bestCount) ? 0 : idle + 1;
     if (start == 0)
       firstWork = work - before;
   }

@@ -23,15 +23,16 @@
 // lines that run side by side this keeps the lines in order, where a search from all
 // sources at once interleaves them, and the sweeps never quite undo that. Then come
 // breadth-first orders from the sources and from the sinks of the best order, then
-// shuffled ones. The work budget is linear in the size of the graph up to a cap, so
-// that large graphs take time in proportion, the largest about a second, and small
-// ones get more starts; a round or a start is begun only if the budget left can carry
-// it (the first round of bare sweeps always is), and swaps stop when it is spent.
-// Deterministic: the same input gives the same order.
+// shuffled ones. The work budget is the same for every graph, so that large graphs
+// get a few rounds from one start, within about a second for the largest maps, and
+// small ones hundreds of starts; a round or a start is begun only if the budget left
+// can carry it (the first round of bare sweeps always is), and swaps stop when it is
+// spent. Deterministic: the same input gives the same order.
 //
 // Works on plain arrays of entry numbers only, so that it runs apart from any graph.
 
 #include <array>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -74,10 +75,11 @@ private:
   void startFromPartEnds(bool fromOtherEnd);
   void groupByPart(std::vector<std::vector<unsigned int>>& layers) const;
   void startBreadthFirst(bool fromSources);
+  void startShuffled(std::mt19937& random);
   std::vector<long long> partCrossings() const;
   bool keepBetterParts(std::vector<std::vector<unsigned int>>& best,
                        std::vector<long long>& bestCount, const std::vector<long long>& now) const;
-  void improve(std::vector<std::vector<unsigned int>>& best, std::vector<long long>& bestCount);
+  bool improve(std::vector<std::vector<unsigned int>>& best, std::vector<long long>& bestCount);
   long long budget() const;
   void placeByBarycentre(unsigned int layer, const Adjacency& fixed);
   void transposeAll(bool equalToo);
