@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Whole-load benchmark. For data sets of growing size (textferro-gendata, seed 1) it
+# Whole-load benchmark. For data sets of growing size (textferro-gendata) it
 #  - times the whole load through textferro-export: wall and CPU seconds, peak memory;
 #  - lays out the pre-layout cluster-flow graph (dummy nodes in) with "Hierarchical
 #    Graph" alone (textferro-layout-bench) and counts edge crossings between consecutive
@@ -14,6 +14,8 @@
 #   :real   clusters made afresh per time window (most series start late, are short
 #           and jump to any cluster; cluster sizes skewed)
 #   :gappy  many late starts and gaps
+#   :       none
+# and by a seed (1 by default), e.g. 10:12:420:real:7 or 10:100:2000::2.
 # Run it on a quiet machine: it is CPU-bound, and times on a shared one are provisional.
 #
 # usage: bench/load_benchmark.sh [build dir] [work dir] [dot timeout in s] [sizes...]
@@ -50,11 +52,11 @@ printf '%-22s %8s %8s %8s | %7s %7s %7s | %10s %9s %6s %9s | %7s %8s | %8s %9s %
   size stations nodes edges load_s load_cpu peak_MB old_cross ours added visible order_s \
   layout_s dot_s dot_cross dot_vis x_dot t_dot height need
 for size in $SIZES; do
-  IFS=: read -r steps clusters series profile <<<"$size"
+  IFS=: read -r steps clusters series profile seed <<<"$size"
   dir=$WORK/${size//:/-}
   rm -rf "$dir"
   # shellcheck disable=SC2046
-  generated=$("$GEN" --out "$dir/data" --seed 1 --steps "$steps" --clusters "$clusters" \
+  generated=$("$GEN" --out "$dir/data" --seed "${seed:-1}" --steps "$steps" --clusters "$clusters" \
     --series "$series" $(profile_options "${profile:-}"))
   stations=$(field stations "$generated")
   data=$dir/data
