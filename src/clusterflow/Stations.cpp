@@ -13,6 +13,8 @@
 #include <tulip/SizeProperty.h>
 #include <tulip/StringProperty.h>
 
+#include <vector>
+
 namespace {
 
 constexpr int kStationShape = 14; // the "2D - Circle" glyph
@@ -85,45 +87,51 @@ void clusterProperties(tlp::Graph* splitMergeGraph) {
   borderWidth->setAllNodeValue(kDefaultBorderWidth);
   borderWidth->setAllEdgeValue(kDefaultBorderWidth);
 
-  TagCache* cache = getTagCloudCache();
-  // The labels come from one tag file per station: the long part of the stage.
-  std::size_t clustersDone = 0;
+  // The labels come from one tag file per station: the long part of the stage, read
+  // for all stations at once so that the files can be read side by side.
+  std::vector<tlp::node> stations;
+  QStringList fileIds;
+  QStringList tagFiles;
   for (const auto& [cluster, byTime] : clusterTimeToIdListFeatures) {
-    reportStageProgress(clustersDone++, clusterTimeToIdListFeatures.size());
     for (const auto& timeAndFeatures : byTime) {
       const int time = timeAndFeatures.first;
       // Feature files may list clusters that the timeline never names.
       const tlp::node n = clusterNode(cluster, time);
       if (!n.isValid() || !splitMergeGraph->isElement(n))
         continue;
+      stations.push_back(n);
+      fileIds.append(".t" + QString::number(time) + ".c" + QString::number(cluster));
+      tagFiles.append(tagCloudStub + fileIds.back());
+    }
+  }
+  const QStringList topTags = getTagCloudCache()->getTopTags(tagFiles, reportStageProgress);
 
-      const QString fileId = ".t" + QString::number(time) + ".c" + QString::number(cluster);
-      nodeToFileId[n] = fileId;
-      label->setNodeValue(n, cache->getTopTag(tagCloudStub + fileId).toStdString());
+  for (std::size_t i = 0; i < stations.size(); ++i) {
+    const tlp::node n = stations[i];
+    nodeToFileId[n] = fileIds[static_cast<int>(i)];
+    label->setNodeValue(n, topTags[static_cast<int>(i)].toStdString());
+    if (isMajor->getNodeValue(n)) {
+      size->setNodeValue(n, kMajorSize);
+      colour->setNodeValue(n, kMajorFill);
+      borderColour->setNodeValue(n, kMajorBorder);
+      borderWidth->setNodeValue(n, kMajorBorderWidth);
+      // A station inside a line puts its label below, clear of the tracks; the
+      // ends of lines keep the alternating position.
+      if (splitMergeGraph->indeg(n) > 0 && splitMergeGraph->outdeg(n) > 0)
+        labelPosition->setNodeValue(n, kLabelBelow);
+    } else {
+      size->setNodeValue(n, kStationSize);
+      colour->setNodeValue(n, kStationGrey);
+      borderColour->setNodeValue(n, kStationGrey);
+      borderWidth->setNodeValue(n, kStationBorderWidth);
+    }
 
-      if (isMajor->getNodeValue(n)) {
-        size->setNodeValue(n, kMajorSize);
-        colour->setNodeValue(n, kMajorFill);
-        borderColour->setNodeValue(n, kMajorBorder);
-        borderWidth->setNodeValue(n, kMajorBorderWidth);
-        // A station inside a line puts its label below, clear of the tracks; the
-        // ends of lines keep the alternating position.
-        if (splitMergeGraph->indeg(n) > 0 && splitMergeGraph->outdeg(n) > 0)
-          labelPosition->setNodeValue(n, kLabelBelow);
-      } else {
-        size->setNodeValue(n, kStationSize);
-        colour->setNodeValue(n, kStationGrey);
-        borderColour->setNodeValue(n, kStationGrey);
-        borderWidth->setNodeValue(n, kStationBorderWidth);
-      }
-
-      // Edges into a dummy chain stay invisible; the chain becomes a faint edge later.
-      for (tlp::edge e : splitMergeGraph->getOutEdges(n)) {
-        if (isDummy->getNodeValue(splitMergeGraph->target(e)))
-          continue;
-        colour->setEdgeValue(e, kTrackGrey);
-        borderColour->setEdgeValue(e, kTrackGrey);
-      }
+    // Edges into a dummy chain stay invisible; the chain becomes a faint edge later.
+    for (tlp::edge e : splitMergeGraph->getOutEdges(n)) {
+      if (isDummy->getNodeValue(splitMergeGraph->target(e)))
+        continue;
+      colour->setEdgeValue(e, kTrackGrey);
+      borderColour->setEdgeValue(e, kTrackGrey);
     }
   }
 }

@@ -65,6 +65,14 @@ QString decodeUpToNul(const char* data, int size, bool utf8) {
 } // namespace
 
 TagMap loadTags(QFile& file) {
+  QStringList messages;
+  const TagMap tags = loadTags(file, messages);
+  for (const QString& message : qAsConst(messages))
+    tagMessage(message);
+  return tags;
+}
+
+TagMap loadTags(QFile& file, QStringList& messages) {
   TagMap tags;
   // A pipe or device in place of a tag file could block or never end.
   if (!QFileInfo(file.fileName()).isFile())
@@ -85,7 +93,7 @@ TagMap loadTags(QFile& file) {
       break;
     ++lineNumber;
     if (status == LineStatus::TooLong) {
-      tagMessage("Line too long on line  " + QString::number(lineNumber) + ' ');
+      messages.append("Line too long on line  " + QString::number(lineNumber) + ' ');
       continue;
     }
     if (utf8 && lineNumber == 1 && line.startsWith("\xEF\xBB\xBF"))
@@ -96,7 +104,7 @@ TagMap loadTags(QFile& file) {
 
     const int tab = trimmed.indexOf('\t');
     if (tab < 0 || trimmed.indexOf('\t', tab + 1) >= 0) {
-      tagMessage("Invalid number of values on line  " + QString::number(lineNumber) + ' ');
+      messages.append("Invalid number of values on line  " + QString::number(lineNumber) + ' ');
       continue;
     }
     const QString tag = decodeUpToNul(trimmed.constData(), tab, utf8);
@@ -110,7 +118,7 @@ TagMap loadTags(QFile& file) {
     // "nan" and "inf" convert too, but would make the ranking and the path means
     // meaningless: only finite weights count as numbers.
     if (!ok || !qIsFinite(weight)) {
-      tagMessage("Invalid weight  " + quotedItem(weightText) + "  on line  " +
+      messages.append("Invalid weight  " + quotedItem(weightText) + "  on line  " +
                  QString::number(lineNumber) + ' ');
       continue;
     }
