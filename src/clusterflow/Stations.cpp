@@ -13,6 +13,8 @@
 #include <tulip/SizeProperty.h>
 #include <tulip/StringProperty.h>
 
+#include <vector>
+
 namespace {
 
 constexpr int kStationShape = 14; // the "2D - Circle" glyph
@@ -42,6 +44,38 @@ tlp::node clusterNode(int cluster, int time) {
   return byTime == byCluster->second.end() ? tlp::node() : byTime->second;
 }
 
+// The predecessors and successors of n that are not dummy nodes, as the graph's
+// neighbour iterators give them.
+std::pair<unsigned, unsigned> realNeighboursIterated(const tlp::Graph* graph, tlp::node n,
+                                                     const tlp::BooleanProperty* isDummy) {
+  unsigned predecessors = 0;
+  for (tlp::node m : graph->getInNodes(n))
+    predecessors += !isDummy->getNodeValue(m);
+  unsigned successors = 0;
+  for (tlp::node m : graph->getOutNodes(n))
+    successors += !isDummy->getNodeValue(m);
+  return {predecessors, successors};
+}
+
+// The same from the node's edge list in the root graph, without the two iterators
+// per node that cost most of the search on a graph of millions of dummy nodes. A
+// loop, which the list holds twice, goes to the iterators.
+std::pair<unsigned, unsigned> realNeighbours(const tlp::Graph* root, tlp::node n,
+                                             const tlp::BooleanProperty* isDummy) {
+  unsigned predecessors = 0;
+  unsigned successors = 0;
+  for (tlp::edge e : root->allEdges(n)) {
+    const auto& [source, target] = root->ends(e);
+    if (source == target)
+      return realNeighboursIterated(root, n, isDummy);
+    if (target == n)
+      predecessors += !isDummy->getNodeValue(source);
+    else
+      successors += !isDummy->getNodeValue(target);
+  }
+  return {predecessors, successors};
+}
+
 } // namespace
 
 void findMajorStations(tlp::Graph* splitMergeGraph) {
@@ -49,13 +83,10 @@ void findMajorStations(tlp::Graph* splitMergeGraph) {
   isMajor->setAllNodeValue(false);
   auto* isDummy = splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
 
+  const bool root = splitMergeGraph == splitMergeGraph->getRoot();
   for (tlp::node n : splitMergeGraph->nodes()) {
-    unsigned realPredecessors = 0;
-    for (tlp::node m : splitMergeGraph->getInNodes(n))
-      realPredecessors += !isDummy->getNodeValue(m);
-    unsigned realSuccessors = 0;
-    for (tlp::node m : splitMergeGraph->getOutNodes(n))
-      realSuccessors += !isDummy->getNodeValue(m);
+    const auto [realPredecessors, realSuccessors] =
+        root ? realNeighbours(splitMergeGraph, n, isDummy) : realNeighboursIterated(splitMergeGraph, n, isDummy);
     if (realPredecessors != 1 || realSuccessors != 1)
       isMajor->setNodeValue(n, true);
   }
@@ -85,45 +116,51 @@ void clusterProperties(tlp::Graph* splitMergeGraph) {
   borderWidth->setAllNodeValue(kDefaultBorderWidth);
   borderWidth->setAllEdgeValue(kDefaultBorderWidth);
 
-  TagCache* cache = getTagCloudCache();
-  // The labels come from one tag file per station: the long part of the stage.
-  std::size_t clustersDone = 0;
+  // The labels come from one tag file per station: the long part of the stage, read
+  // for all stations at once so that the files can be read side by side.
+  std::vector<tlp::node> stations;
+  QStringList fileIds;
+  QStringList tagFiles;
   for (const auto& [cluster, byTime] : clusterTimeToIdListFeatures) {
-    reportStageProgress(clustersDone++, clusterTimeToIdListFeatures.size());
     for (const auto& timeAndFeatures : byTime) {
       const int time = timeAndFeatures.first;
       // Feature files may list clusters that the timeline never names.
       const tlp::node n = clusterNode(cluster, time);
       if (!n.isValid() || !splitMergeGraph->isElement(n))
         continue;
+      stations.push_back(n);
+      fileIds.append(".t" + QString::number(time) + ".c" + QString::number(cluster));
+      tagFiles.append(tagCloudStub + fileIds.back());
+    }
+  }
+  const QStringList topTags = getTagCloudCache()->getTopTags(tagFiles, reportStageProgress);
 
-      const QString fileId = ".t" + QString::number(time) + ".c" + QString::number(cluster);
-      nodeToFileId[n] = fileId;
-      label->setNodeValue(n, cache->getTopTag(tagCloudStub + fileId).toStdString());
+  for (std::size_t i = 0; i < stations.size(); ++i) {
+    const tlp::node n = stations[i];
+    nodeToFileId[n] = fileIds[static_cast<int>(i)];
+    label->setNodeValue(n, topTags[static_cast<int>(i)].toStdString());
+    if (isMajor->getNodeValue(n)) {
+      size->setNodeValue(n, kMajorSize);
+      colour->setNodeValue(n, kMajorFill);
+      borderColour->setNodeValue(n, kMajorBorder);
+      borderWidth->setNodeValue(n, kMajorBorderWidth);
+      // A station inside a line puts its label below, clear of the tracks; the
+      // ends of lines keep the alternating position.
+      if (splitMergeGraph->indeg(n) > 0 && splitMergeGraph->outdeg(n) > 0)
+        labelPosition->setNodeValue(n, kLabelBelow);
+    } else {
+      size->setNodeValue(n, kStationSize);
+      colour->setNodeValue(n, kStationGrey);
+      borderColour->setNodeValue(n, kStationGrey);
+      borderWidth->setNodeValue(n, kStationBorderWidth);
+    }
 
-      if (isMajor->getNodeValue(n)) {
-        size->setNodeValue(n, kMajorSize);
-        colour->setNodeValue(n, kMajorFill);
-        borderColour->setNodeValue(n, kMajorBorder);
-        borderWidth->setNodeValue(n, kMajorBorderWidth);
-        // A station inside a line puts its label below, clear of the tracks; the
-        // ends of lines keep the alternating position.
-        if (splitMergeGraph->indeg(n) > 0 && splitMergeGraph->outdeg(n) > 0)
-          labelPosition->setNodeValue(n, kLabelBelow);
-      } else {
-        size->setNodeValue(n, kStationSize);
-        colour->setNodeValue(n, kStationGrey);
-        borderColour->setNodeValue(n, kStationGrey);
-        borderWidth->setNodeValue(n, kStationBorderWidth);
-      }
-
-      // Edges into a dummy chain stay invisible; the chain becomes a faint edge later.
-      for (tlp::edge e : splitMergeGraph->getOutEdges(n)) {
-        if (isDummy->getNodeValue(splitMergeGraph->target(e)))
-          continue;
-        colour->setEdgeValue(e, kTrackGrey);
-        borderColour->setEdgeValue(e, kTrackGrey);
-      }
+    // Edges into a dummy chain stay invisible; the chain becomes a faint edge later.
+    for (tlp::edge e : splitMergeGraph->getOutEdges(n)) {
+      if (isDummy->getNodeValue(splitMergeGraph->target(e)))
+        continue;
+      colour->setEdgeValue(e, kTrackGrey);
+      borderColour->setEdgeValue(e, kTrackGrey);
     }
   }
 }

@@ -7,8 +7,12 @@
 #include <algorithm>
 #include <iostream>
 #include <map>
+#include <string>
+#include <vector>
 
 namespace {
+
+constexpr std::size_t kDotsPerWrite = 1000;
 
 // Adds a chain of `length` dummy nodes and returns its last node (invalid if empty).
 tlp::node addChain(tlp::Graph* graph, int length) {
@@ -70,9 +74,20 @@ void timelineToGraph(tlp::Graph* splitMergeGraph,
 
   std::vector<tlp::node> seriesNodes;
   std::vector<std::pair<int, tlp::node>> lateFirsts;
+  // The label position that the last series through each station gives it, by node id,
+  // and the stations in the order they were made: set once per station at the end,
+  // the property receives the same values in the same order as if set per item.
+  std::vector<char> labelPositions;
+  std::vector<tlp::node> stations;
+  // One dot per series, written in blocks: a write per dot cost a system call each.
+  std::string dots;
   std::size_t seriesDone = 0;
   for (const auto& series : timeClusterList) {
-    std::cerr << "." << std::flush;
+    dots += '.';
+    if (dots.size() == kDotsPerWrite) {
+      std::cerr << dots << std::flush;
+      dots.clear();
+    }
     reportStageProgress(seriesDone++, timeClusterList.size());
     seriesNodes.clear();
     // A series that starts late begins with a lead-in chain of its own only in the
@@ -89,9 +104,12 @@ void timelineToGraph(tlp::Graph* splitMergeGraph,
         slot = splitMergeGraph->addNode();
         isDummy->setNodeValue(slot, false);
         nodeToClusterTime[slot] = std::make_pair(cluster, time);
+        stations.push_back(slot);
       }
       // Labels alternate above and below along the series.
-      labelPosition->setNodeValue(slot, clusterCounter % 2 == 0 ? 1 : 2);
+      if (labelPositions.size() <= slot.id)
+        labelPositions.resize(std::max<std::size_t>(2 * labelPositions.size(), slot.id + 1));
+      labelPositions[slot.id] = clusterCounter % 2 == 0 ? 1 : 2;
       seriesNodes.push_back(slot);
       ++clusterCounter;
       previousTime = time;
@@ -101,6 +119,9 @@ void timelineToGraph(tlp::Graph* splitMergeGraph,
     if (!series.empty() && series.front().first > 1 && leadIns != LeadIns::perSeries)
       lateFirsts.emplace_back(series.front().first, seriesNodes.front());
   }
+  std::cerr << dots << std::flush;
+  for (tlp::node station : stations)
+    labelPosition->setNodeValue(station, labelPositions[station.id]);
   addLeadIns(splitMergeGraph, lateFirsts, leadIns);
   std::cerr << std::endl;
 }

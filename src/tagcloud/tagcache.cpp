@@ -4,6 +4,23 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace {
+
+// Nodes finished between two progress reports, and whose files are read together.
+constexpr int kNodesPerBatch = 1024;
+
+// Reading a tag file is mostly waiting for the file system and decoding text; a few
+// threads overlap that, more only contend.
+unsigned int readingThreads() {
+  return std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+}
+
+} // namespace
+
 TagCache::TagCache() = default;
 
 void TagCache::clear() {
@@ -66,23 +83,100 @@ QString TagCache::getTopTag(const QString& nodeId) {
       return QString();
     entry = m_cache.insert(nodeId, tags);
   }
-  if (entry.value().isEmpty())
+  return topTag(entry.value());
+}
+
+QStringList TagCache::getTopTags(const QStringList& nodeIds,
+                                 const std::function<void(int, int)>& progress) {
+  QStringList top;
+  top.reserve(nodeIds.size());
+  for (int from = 0; from < nodeIds.size(); from += kNodesPerBatch) {
+    const int to = std::min(from + kNodesPerBatch, nodeIds.size());
+    if (!tagDirectoryExists()) {
+      // Reported for every node, as getTopTag does.
+      for (int i = from + 1; i < to; ++i)
+        tagDirectoryExists();
+      for (int i = from; i < to; ++i)
+        top.append(QString());
+    } else {
+      QHash<QString, int> readAt;
+      const std::vector<NodeRead> reads = readUncached(nodeIds, from, to, readAt);
+      // In order, as getTopTag would: a file that gave no tags is read again for a
+      // repeated node, which the one read stands for.
+      for (int i = from; i < to; ++i) {
+        auto entry = m_cache.constFind(nodeIds[i]);
+        if (entry == m_cache.constEnd()) {
+          const NodeRead& read = reads[readAt.value(nodeIds[i])];
+          for (const QString& message : read.messages)
+            tagMessage(message);
+          if (read.tags.isEmpty()) {
+            top.append(QString());
+            continue;
+          }
+          entry = m_cache.insert(nodeIds[i], read.tags);
+        }
+        top.append(topTag(entry.value()));
+      }
+    }
+    if (progress)
+      progress(to, nodeIds.size());
+  }
+  return top;
+}
+
+std::vector<TagCache::NodeRead> TagCache::readUncached(const QStringList& nodeIds, int from,
+                                                       int to, QHash<QString, int>& readAt) const {
+  QStringList toRead;
+  for (int i = from; i < to; ++i) {
+    const QString& nodeId = nodeIds[i];
+    if (!m_cache.contains(nodeId) && !readAt.contains(nodeId)) {
+      readAt.insert(nodeId, toRead.size());
+      toRead.append(nodeId);
+    }
+  }
+  std::vector<NodeRead> reads(static_cast<std::size_t>(toRead.size()));
+  std::atomic<int> next{0};
+  const auto work = [&]() {
+    for (int i = next++; i < toRead.size(); i = next++)
+      reads[static_cast<std::size_t>(i)] = readNode(toRead[i]);
+  };
+  std::vector<std::thread> helpers;
+  const unsigned int threads = std::min<unsigned int>(readingThreads(), toRead.size());
+  for (unsigned int t = 1; t < threads; ++t)
+    helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers)
+    helper.join();
+  return reads;
+}
+
+QString TagCache::topTag(const TagMap& tags) {
+  if (tags.isEmpty())
     return QString();
-  return topTags(entry.value(), 1).first().first;
+  return topTags(tags, 1).first().first;
 }
 
 TagMap TagCache::loadNode(const QString& nodeId) {
+  const NodeRead read = readNode(nodeId);
+  for (const QString& message : read.messages)
+    tagMessage(message);
+  return read.tags;
+}
+
+TagCache::NodeRead TagCache::readNode(const QString& nodeId) const {
+  NodeRead read;
   const QString path = QDir(m_tagDirPath).filePath(m_tagFilePrefix + nodeId + m_tagFileExtension);
-  tagMessage("Reading tags for node " + quotedItem(nodeId) + " from  " + quotedItem(path) + ' ');
+  read.messages.append("Reading tags for node " + quotedItem(nodeId) + " from  " +
+                       quotedItem(path) + ' ');
   if (!QFileInfo::exists(path)) {
-    tagMessage("Tag file not found " + quotedItem(path) + ' ');
-    return TagMap();
+    read.messages.append("Tag file not found " + quotedItem(path) + ' ');
+    return read;
   }
   QFile file(path);
-  const TagMap tags = loadTags(file);
-  if (tags.isEmpty())
-    tagMessage("Failed to read any tags from file " + quotedItem(path) + ' ');
-  return tags;
+  read.tags = loadTags(file, read.messages);
+  if (read.tags.isEmpty())
+    read.messages.append("Failed to read any tags from file " + quotedItem(path) + ' ');
+  return read;
 }
 
 bool TagCache::tagDirectoryExists() const {

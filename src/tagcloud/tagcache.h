@@ -13,6 +13,9 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 class TagCache : public QObject {
   Q_OBJECT
   Q_PROPERTY(int topCount READ topCount WRITE setTopCount)
@@ -44,10 +47,29 @@ public slots:
   // The heaviest tag of one node, or an empty string. A node whose file gave no
   // tags is not cached here, so its file is looked for again next time.
   QString getTopTag(const QString& nodeId);
+  // The heaviest tag of each node, in order: the same tags, messages (in the same
+  // order) and cache contents as getTopTag called on each in turn, with the files
+  // read on several threads. `progress`, if set, is told (done, total) as the
+  // nodes are finished, on the calling thread.
+  QStringList getTopTags(const QStringList& nodeIds,
+                         const std::function<void(int, int)>& progress = {});
 
 private:
+  struct NodeRead {
+    TagMap tags;
+    QStringList messages;
+  };
+
   // Reads one node's tag file without touching the cache.
   TagMap loadNode(const QString& nodeId);
+  // The same, keeping the messages; safe to call from several threads at once.
+  NodeRead readNode(const QString& nodeId) const;
+  // Reads the tag files of nodeIds[from, to) not yet cached, each once, on several
+  // threads; `readAt` tells where each node's read is.
+  std::vector<NodeRead> readUncached(const QStringList& nodeIds, int from, int to,
+                                     QHash<QString, int>& readAt) const;
+  // The heaviest tag of a map, or an empty string.
+  static QString topTag(const TagMap& tags);
   // Reports a missing tag directory; then no file is looked for.
   bool tagDirectoryExists() const;
 

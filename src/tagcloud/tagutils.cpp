@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTextCodec>
 
 #include <algorithm>
@@ -62,12 +63,83 @@ QString decodeUpToNul(const char* data, int size, bool utf8) {
   return utf8 ? QString::fromUtf8(data, length) : QString::fromLatin1(data, length);
 }
 
+// Reads one line of a tag file (line feed dropped) into `tags`.
+void readLine(QByteArray& line, qint64 lineNumber, bool utf8, TagMap& tags,
+              QStringList& messages) {
+  if (utf8 && lineNumber == 1 && line.startsWith("\xEF\xBB\xBF"))
+    line.remove(0, 3); // byte order mark
+  const QByteArray trimmed = line.trimmed();
+  if (trimmed.isEmpty())
+    return;
+
+  const int tab = trimmed.indexOf('\t');
+  if (tab < 0 || trimmed.indexOf('\t', tab + 1) >= 0) {
+    messages.append("Invalid number of values on line  " + QString::number(lineNumber) + ' ');
+    return;
+  }
+  const QString tag = decodeUpToNul(trimmed.constData(), tab, utf8);
+  const QString weightText =
+      decodeUpToNul(trimmed.constData() + tab + 1, trimmed.size() - tab - 1, utf8);
+  if (tag.isEmpty() || weightText.isEmpty())
+    return;
+
+  bool ok = false;
+  const double weight = weightText.toDouble(&ok);
+  // "nan" and "inf" convert too, but would make the ranking and the path means
+  // meaningless: only finite weights count as numbers.
+  if (!ok || !qIsFinite(weight)) {
+    messages.append("Invalid weight  " + quotedItem(weightText) + "  on line  " +
+                    QString::number(lineNumber) + ' ');
+    return;
+  }
+  tags.insert(tag, weight);
+}
+
+// The common tag file, smaller than the longest line allowed and without carriage
+// returns, in one read: its lines are then exactly what the line-by-line reading
+// in text mode would give. Returns false, having read nothing into `tags`, for any
+// other file, which then takes the line-by-line way.
+bool readWholeFile(QFile& file, TagMap& tags, QStringList& messages) {
+  if (!file.open(QIODevice::ReadOnly))
+    return false;
+  const qint64 size = file.size();
+  // One byte more than the size tells a file that grew meanwhile.
+  const QByteArray content = size < kMaxTagLineLength ? file.read(size + 1) : QByteArray();
+  file.close();
+  if (content.isEmpty() || content.size() != size || content.contains('\r'))
+    return false;
+  QTextCodec::ConverterState state;
+  QTextCodec::codecForMib(106)->toUnicode(content.constData(), content.size(), &state);
+  const bool utf8 = state.invalidChars == 0 && state.remainingChars == 0;
+
+  qint64 lineNumber = 0;
+  for (int from = 0; from < content.size();) {
+    int end = content.indexOf('\n', from);
+    if (end < 0)
+      end = content.size();
+    QByteArray line = content.mid(from, end - from);
+    readLine(line, ++lineNumber, utf8, tags, messages);
+    from = end + 1;
+  }
+  return true;
+}
+
 } // namespace
 
 TagMap loadTags(QFile& file) {
+  QStringList messages;
+  const TagMap tags = loadTags(file, messages);
+  for (const QString& message : qAsConst(messages))
+    tagMessage(message);
+  return tags;
+}
+
+TagMap loadTags(QFile& file, QStringList& messages) {
   TagMap tags;
   // A pipe or device in place of a tag file could block or never end.
   if (!QFileInfo(file.fileName()).isFile())
+    return tags;
+  if (readWholeFile(file, tags, messages))
     return tags;
   if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
     return tags;
@@ -85,36 +157,10 @@ TagMap loadTags(QFile& file) {
       break;
     ++lineNumber;
     if (status == LineStatus::TooLong) {
-      tagMessage("Line too long on line  " + QString::number(lineNumber) + ' ');
+      messages.append("Line too long on line  " + QString::number(lineNumber) + ' ');
       continue;
     }
-    if (utf8 && lineNumber == 1 && line.startsWith("\xEF\xBB\xBF"))
-      line.remove(0, 3); // byte order mark
-    const QByteArray trimmed = line.trimmed();
-    if (trimmed.isEmpty())
-      continue;
-
-    const int tab = trimmed.indexOf('\t');
-    if (tab < 0 || trimmed.indexOf('\t', tab + 1) >= 0) {
-      tagMessage("Invalid number of values on line  " + QString::number(lineNumber) + ' ');
-      continue;
-    }
-    const QString tag = decodeUpToNul(trimmed.constData(), tab, utf8);
-    const QString weightText =
-        decodeUpToNul(trimmed.constData() + tab + 1, trimmed.size() - tab - 1, utf8);
-    if (tag.isEmpty() || weightText.isEmpty())
-      continue;
-
-    bool ok = false;
-    const double weight = weightText.toDouble(&ok);
-    // "nan" and "inf" convert too, but would make the ranking and the path means
-    // meaningless: only finite weights count as numbers.
-    if (!ok || !qIsFinite(weight)) {
-      tagMessage("Invalid weight  " + quotedItem(weightText) + "  on line  " +
-                 QString::number(lineNumber) + ' ');
-      continue;
-    }
-    tags.insert(tag, weight);
+    readLine(line, lineNumber, utf8, tags, messages);
   }
   file.close();
   return tags;

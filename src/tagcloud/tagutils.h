@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 class QFile;
 
@@ -27,6 +28,9 @@ constexpr qint64 kMaxTagLineLength = 1000000;
 // the debug channel with their line number and skipped. A file that cannot be
 // opened, or is not a regular file, gives an empty map without a message.
 TagMap loadTags(QFile& file);
+// The same, with the messages appended to `messages` in order instead of emitted:
+// several threads may read files at once and emit their messages later.
+TagMap loadTags(QFile& file, QStringList& messages);
 
 // The `top` heaviest tags, heaviest first (equal weights in no defined order);
 // -1 gives all tags in the map's order; below -1 gives none.

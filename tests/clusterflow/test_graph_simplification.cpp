@@ -133,3 +133,23 @@ TEST(DeletionPasses, LeaveWhatPlainDeletionsLeave) {
 }
 
 } // namespace
+
+TEST(MajorStations, EdgeListsCountAsTheNeighbourIteratorsDo) {
+  for (unsigned seed = 1; seed <= 5; ++seed) {
+    SCOPED_TRACE(seed);
+    // Loops included, one the only edge of its node; a subgraph takes the iterators' way.
+    std::unique_ptr<tlp::Graph> graph = chainsGraph(seed);
+    const tlp::node alone = graph->addNode();
+    graph->addEdge(alone, alone);
+    tlp::Graph* view = graph->addCloneSubGraph();
+    auto* isDummy = graph->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
+    for (tlp::node n : graph->nodes())
+      view->getLocalProperty<tlp::BooleanProperty>("Is Dummy")->setNodeValue(n, isDummy->getNodeValue(n));
+    findMajorStations(graph.get());
+    findMajorStations(view);
+    for (tlp::node n : graph->nodes())
+      EXPECT_EQ(graph->getLocalProperty<tlp::BooleanProperty>("Is Major Station")->getNodeValue(n),
+                view->getLocalProperty<tlp::BooleanProperty>("Is Major Station")->getNodeValue(n))
+          << n.id;
+  }
+}

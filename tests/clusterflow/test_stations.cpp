@@ -117,6 +117,10 @@ TEST_F(Stations, SplitsMergesAndTimeGapsAreMajor) {
   EXPECT_EQ(station(8, 3), std::make_pair(true, 1));
   EXPECT_EQ(graph->numberOfEdges(), 6u); // the shared stretch keeps one edge
 
+  // A stretch shared by two series: the last series through a station sets its label.
+  run({{{1, 3}, {2, 4}, {3, 1}}, {{2, 4}, {3, 1}}});
+  EXPECT_EQ(station(4, 2), std::make_pair(false, 1));
+
   run({{{1, 3}, {2, 4}, {4, 1}, {5, 2}}, {{3, 9}}});
   EXPECT_EQ(station(4, 2), std::make_pair(true, 2)); // its only successor is a dummy node
   EXPECT_EQ(station(1, 4), std::make_pair(true, 2)); // its only predecessor is a dummy node

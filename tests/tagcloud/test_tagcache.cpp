@@ -137,6 +137,38 @@ TEST_F(TagCacheTest, TopTagLooksAgainForFilesThatGaveNothing) {
   EXPECT_EQ(messages.take(), (Messages{reading("n2"), reading("gone")}));
 }
 
+TEST_F(TagCacheTest, TopTagsOfManyNodesAreThoseOfOneAtATime) {
+  // Enough nodes for several batches read side by side: files with tags, bad and
+  // missing files, and repeats within and across batches.
+  QStringList ids{"n1"};
+  for (int i = 0; i < 2600; ++i)
+    ids << QString("m%1").arg(i * 7 % 1700);
+  for (int i = 0; i < 1700; i += 3)
+    write(QString("m%1").arg(i), i % 2 ? "x\t1\ny\t" + QByteArray::number(i) + "\n" : "x\tnan\n");
+  TagCache batch;
+  batch.setTagDirPath(dir.path());
+  for (TagCache* c : {&cache, &batch})
+    c->getTopTag("n1"); // already cached for both
+  messages.take();
+
+  QStringList one;
+  for (const QString& id : ids)
+    one << cache.getTopTag(id);
+  const Messages oneMessages = messages.take();
+  std::vector<std::pair<int, int>> told;
+  const auto tell = [&](int done, int total) { told.emplace_back(done, total); };
+  EXPECT_EQ(batch.getTopTags(ids, tell), one);
+  EXPECT_EQ(messages.take(), oneMessages);
+  EXPECT_EQ(told, (std::vector<std::pair<int, int>>{{1024, 2601}, {2048, 2601}, {2601, 2601}}));
+
+  // The same entries are cached: asking again reads the same files again.
+  for (TagCache* c : {&cache, &batch})
+    c->getTopTags(ids);
+  const Messages again = messages.take();
+  EXPECT_EQ(Messages(again.begin(), again.begin() + again.size() / 2),
+            Messages(again.begin() + again.size() / 2, again.end()));
+}
+
 TEST_F(TagCacheTest, MissingDirectoryIsReportedOncePerRequest) {
   const QString missing = dir.path() + "/no-such-dir";
   cache.setTagDirPath(missing);
@@ -145,6 +177,8 @@ TEST_F(TagCacheTest, MissingDirectoryIsReportedOncePerRequest) {
   EXPECT_EQ(messages.take(), Messages{message});
   EXPECT_EQ(cache.getTopTag("n1"), "");
   EXPECT_EQ(messages.take(), Messages{message});
+  EXPECT_EQ(cache.getTopTags({"n1", "n2"}), QStringList({"", ""}));
+  EXPECT_EQ(messages.take(), (Messages{message, message}));
 
   // Nothing was entered meanwhile.
   cache.setTagDirPath(dir.path());
