@@ -46,6 +46,9 @@ const char* const kUsageHint =
     "Middle-click a station or a line to select its flow, press 0 to 9 to colour it, "
     "Escape to clear the selection, click a tag cloud for details.";
 
+// In the status bar until the map view has drawn the map for the first time.
+const char* const kDrawingNote = "Drawing the map...";
+
 } // namespace
 
 FerroInterface::FerroInterface(QMainWindow* mainWindow)
@@ -117,6 +120,8 @@ void FerroInterface::initInterface() {
   tlp::Graph* graph = getClusterFlowGraph();
   if (graph == nullptr)
     return;
+  // From here on this thread draws and answers the user; the load is done.
+  drawInOneThread();
   nodeToFileId = getNodeToFileId();
   nodeToClusterTime = ::nodeToClusterTime;
   tagCloudStub = getTagCloudStub();
@@ -131,6 +136,8 @@ void FerroInterface::initInterface() {
   tlp::DataSet dataSet;
   openGraphOnGlWidget(graph, &dataSet, ferroMapView);
   setGraphView(ferroMapView, graph);
+  ferroMapView->setPlainLines(hasShortLinesWhenFitted(graph));
+  showDrawingNote();
 
   // Qt asks the filter installed last first: the flows, the tooltip, then the
   // wheel and the arrow keys, and the library's navigators for the rest.
@@ -140,6 +147,17 @@ void FerroInterface::initInterface() {
   ferroMapView->installEventFilter(this);
   ferroMapView->installEventFilter(flowInteractor);
   handleFitMap();
+}
+
+void FerroInterface::showDrawingNote() {
+  // A large map takes seconds to draw the first time; the window is on screen
+  // before, and says why its map is still empty.
+  statusbar->showMessage(tr(kDrawingNote));
+  connect(ferroMapView, &MapGlWidget::sceneDrawn, this, [this] {
+    if (statusbar->currentMessage() == tr(kDrawingNote))
+      statusbar->clearMessage();
+  });
+  ferroMapView->deferSceneDrawing();
 }
 
 QStringList FerroInterface::tagIds(const std::vector<tlp::node>& nodes) const {

@@ -2,9 +2,23 @@
 
 #include "interaction/MapNavigator.h"
 
+#include <QTimer>
+
+#include <tulip/GlGraphComposite.h>
+#include <tulip/GlGraphInputData.h>
+#include <tulip/GlLayer.h>
 #include <tulip/GlScene.h>
+#include <tulip/GlVertexArrayManager.h>
+#include <tulip/IntegerProperty.h>
+#include <tulip/TulipViewSettings.h>
 
 MapGlWidget::MapGlWidget(QWidget* parent) : tlp::GlMainWidget(parent) {}
+
+MapGlWidget::~MapGlWidget() {
+  // The graph entity outlives this part of the view: leave it no pointer to the
+  // shapes that go now.
+  restoreGraphShapes();
+}
 
 void MapGlWidget::requestDraw() {
   sceneChanged = true;
@@ -17,11 +31,66 @@ QSize deviceSize(const QWidget* widget) {
   return widget->size() * widget->devicePixelRatioF();
 }
 
+// Makes the graph entity's vertex arrays follow its (new) shape property.
+void useShapes(tlp::GlGraphInputData* input, tlp::IntegerProperty* shapes) {
+  input->setElementShape(shapes);
+  input->getGlVertexArrayManager()->setInputData(input);
+  input->getGlVertexArrayManager()->setHaveToComputeAll(true);
+}
+
 } // namespace
 
 void MapGlWidget::setFitted(bool isFitted) {
   fitted = isFitted;
   fittedSize = isFitted ? QSize(getScene()->getViewport()[2], getScene()->getViewport()[3]) : QSize();
+}
+
+void MapGlWidget::deferSceneDrawing() {
+  sceneDeferred = true;
+  update();
+}
+
+void MapGlWidget::setPlainLines(bool plain) {
+  restoreGraphShapes();
+  tlp::GlGraphComposite* composite = getScene()->getGlGraphComposite();
+  if (!plain || composite == nullptr)
+    return;
+  tlp::GlGraphInputData* input = composite->getInputData();
+  // Stations keep their glyphs; only the edges change. The copy is made once: the
+  // map's shapes do not change while it is shown.
+  plainShapes = std::make_unique<tlp::IntegerProperty>(input->getGraph());
+  plainShapes->copy(input->getElementShape());
+  plainShapes->setAllEdgeValue(tlp::EdgeShape::Polyline);
+  plainComposite = composite;
+  useShapes(input, plainShapes.get());
+  requestDraw();
+}
+
+bool MapGlWidget::hasPlainLines() {
+  return plainShapes != nullptr && getScene()->getGlGraphComposite() == plainComposite;
+}
+
+void MapGlWidget::restoreGraphShapes() {
+  if (plainShapes == nullptr)
+    return;
+  if (hasPlainLines()) {
+    tlp::GlGraphInputData* input = plainComposite->getInputData();
+    useShapes(input, input->getGraph()->getProperty<tlp::IntegerProperty>("viewShape"));
+  }
+  plainShapes.reset();
+  plainComposite = nullptr;
+}
+
+void MapGlWidget::drawBackgroundOnly() {
+  tlp::GlLayer* layer = getScene()->getLayer("Main");
+  if (layer != nullptr)
+    layer->setVisible(false);
+  render(RenderScene);
+  if (layer != nullptr)
+    layer->setVisible(true);
+  sceneDeferred = false;
+  // Once this paint has reached the screen with the rest of the window.
+  QTimer::singleShot(0, this, &MapGlWidget::requestDraw);
 }
 
 void MapGlWidget::paintEvent(QPaintEvent*) {
@@ -36,12 +105,18 @@ void MapGlWidget::paintEvent(QPaintEvent*) {
     MapNavigator::fit(this);
   }
   const QRect visible = visibleRegion().boundingRect();
+  if (sceneDeferred) {
+    drawBackgroundOnly();
+    return;
+  }
   RenderingOptions options;
   if (sceneChanged || visible != paintedArea)
     options |= RenderScene;
   sceneChanged = false;
   paintedArea = visible;
   render(options);
+  if (options.testFlag(RenderScene))
+    emit sceneDrawn();
 }
 
 void requestDraw(tlp::GlMainWidget* view) {
