@@ -146,7 +146,6 @@ void FerroInterface::initInterface() {
   ferroMapView->installEventFilter(mapNavigator);
   ferroMapView->installEventFilter(this);
   ferroMapView->installEventFilter(flowInteractor);
-  handleFitMap();
 }
 
 void FerroInterface::showDrawingNote() {
