@@ -102,7 +102,7 @@ void MapGlWidget::paintEvent(QPaintEvent*) {
   const QSize size = deviceSize(this);
   if (fitted && size != fittedSize) {
     getScene()->setViewport(0, 0, size.width(), size.height());
-    MapNavigator::fit(this);
+    MapNavigator::fit(this, false);
   }
   const QRect visible = visibleRegion().boundingRect();
   if (sceneDeferred) {

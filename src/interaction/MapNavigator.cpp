@@ -133,14 +133,15 @@ void MapNavigator::pan(tlp::GlMainWidget* view, float alongWidth, float alongHei
   requestDraw(view);
 }
 
-void MapNavigator::fit(tlp::GlMainWidget* view) {
+void MapNavigator::fit(tlp::GlMainWidget* view, bool reset) {
   tlp::GlScene* scene = view->getScene();
   tlp::GlGraphComposite* composite = scene->getGlGraphComposite();
   if (composite == nullptr)
     return;
   // The library centres the scene but sizes it by the view's shorter side, so
   // a wide map in a tall view (or the reverse) is cut: zoom to the whole box.
-  scene->centerScene();
+  if (reset)
+    scene->centerScene();
   const tlp::GlGraphInputData* input = composite->getInputData();
   if (input->getGraph()->isEmpty())
     return;

@@ -254,7 +254,7 @@ private slots:
     controller->actionFit_Map->trigger();
     for (tlp::node n : graph->nodes())
       QVERIFY(view->rect().contains(projectedCentre(view, graph, n)));
-    QVERIFY(std::abs(camera.getZoomFactor() - first.getZoomFactor()) < 1e-4 * first.getZoomFactor());
+    QVERIFY((projectedCentre(view, graph, major) - at).manhattanLength() <= 1);
     // A double click, which the library uses to walk into grouped nodes, must
     // be harmless on a map without any.
     QTest::mouseDClick(view, Qt::LeftButton, Qt::NoModifier, at);
