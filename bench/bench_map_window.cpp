@@ -4,8 +4,9 @@
 // a middle click until its selection is drawn, and reports the peak resident
 // memory of the whole process. Needs a display:
 //   xvfb-run -a -s "-screen 0 1600x1000x24" build/bench/bench_map_window
-//     D/timeline.txt D/clusters/step obj feat D/tags gen tags [curves] 2>/dev/null
-// With "curves" the view draws the graph's own curved lines at every size, as
+//     D/timeline.txt D/clusters/step obj feat D/tags gen tags [curves] [FILE.png] 2>/dev/null
+// FILE.png receives the first picture, to compare by eye. With "curves" the view
+// draws the graph's own curved lines at every size, as
 // before plain lines were drawn on large maps, for comparison.
 // Data sets of any size come from textferro-gendata (see README, "Benchmarks").
 // Times are wall-clock times of the GUI thread: on a busy machine they grow.
@@ -81,9 +82,11 @@ QPoint onScreen(tlp::GlMainWidget* view, tlp::Graph* graph, tlp::node n) {
 } // namespace
 
 int main(int argc, char** argv) {
-  const bool curves = argc == 9 && std::string(argv[8]) == "curves";
-  if (argc != 8 && !curves) {
-    std::fprintf(stderr, "usage: bench_map_window <the seven arguments of textferro> [curves]\n");
+  const bool curves = argc > 8 && std::string(argv[8]) == "curves";
+  const char* picturePath = argc > 8 + curves ? argv[8 + curves] : nullptr;
+  if (argc < 8 || argc > 9 + curves) {
+    std::fprintf(stderr, "usage: bench_map_window <the seven arguments of textferro> [curves] "
+                         "[FILE.png]\n");
     return 2;
   }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -116,6 +119,8 @@ int main(int argc, char** argv) {
               "the load (plain lines: %s); longest freeze after that %.2f s; peak resident %.0f MB\n",
               setUp, shown, first < 0 ? -1 : clock.elapsed() / 1000.0, view->hasPlainLines() ? "yes" : "no",
               freezes.longestSeconds(), peakResidentMegabytes());
+  if (picturePath != nullptr)
+    view->createPicture(view->width(), view->height(), false).save(picturePath);
 
   MapNavigator::pan(view, 0.1f, 0);
   const double pan = secondsToDrawing(view, 60);
