@@ -17,6 +17,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolTip>
 
 #include <tulip/DataSet.h>
@@ -152,6 +153,15 @@ void FerroInterface::showDrawingNote() {
   // A large map takes seconds to draw the first time; the window is on screen
   // before, and says why its map is still empty.
   statusbar->showMessage(tr(kDrawingNote));
+  // The status bar hides the usage hint under a message only when the hint is
+  // visible, so a message given before the window is shown would be written over
+  // the hint: give it again once the window is shown.
+  QTimer::singleShot(0, statusbar, [this] {
+    if (statusbar->currentMessage() == tr(kDrawingNote)) {
+      statusbar->clearMessage();
+      statusbar->showMessage(tr(kDrawingNote));
+    }
+  });
   connect(ferroMapView, &MapGlWidget::sceneDrawn, this, [this] {
     if (statusbar->currentMessage() == tr(kDrawingNote))
       statusbar->clearMessage();

@@ -3,6 +3,7 @@
 #include "interaction/MapNavigator.h"
 
 #include <QTimer>
+#include <QWindow>
 
 #include <tulip/GlGraphComposite.h>
 #include <tulip/GlGraphInputData.h>
@@ -30,6 +31,10 @@ namespace {
 QSize deviceSize(const QWidget* widget) {
   return widget->size() * widget->devicePixelRatioF();
 }
+
+// Milliseconds between the paint of the window around the map and the drawing of
+// the map, or between tries while the window is not yet on screen.
+constexpr int kScreenPause = 50;
 
 // Makes the graph entity's vertex arrays follow its (new) shape property.
 void useShapes(tlp::GlGraphInputData* input, tlp::IntegerProperty* shapes) {
@@ -88,9 +93,16 @@ void MapGlWidget::drawBackgroundOnly() {
   render(RenderScene);
   if (layer != nullptr)
     layer->setVisible(true);
+  // A paint before the window is on screen is lost: wait for one after. The pause
+  // lets this one reach the display server before the long drawing holds this
+  // thread.
+  const QWindow* shownIn = window()->windowHandle();
+  if (shownIn == nullptr || !shownIn->isExposed()) {
+    QTimer::singleShot(kScreenPause, this, [this] { update(); });
+    return;
+  }
   sceneDeferred = false;
-  // Once this paint has reached the screen with the rest of the window.
-  QTimer::singleShot(0, this, &MapGlWidget::requestDraw);
+  QTimer::singleShot(kScreenPause, this, &MapGlWidget::requestDraw);
 }
 
 void MapGlWidget::paintEvent(QPaintEvent*) {
