@@ -17,6 +17,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolTip>
 
 #include <tulip/DataSet.h>
@@ -45,6 +46,9 @@ SelectionColour selectionColour;
 const char* const kUsageHint =
     "Middle-click a station or a line to select its flow, press 0 to 9 to colour it, "
     "Escape to clear the selection, click a tag cloud for details.";
+
+// In the status bar until the map view has drawn the map for the first time.
+const char* const kDrawingNote = "Drawing the map...";
 
 } // namespace
 
@@ -117,6 +121,8 @@ void FerroInterface::initInterface() {
   tlp::Graph* graph = getClusterFlowGraph();
   if (graph == nullptr)
     return;
+  // From here on this thread draws and answers the user; the load is done.
+  drawInOneThread();
   nodeToFileId = getNodeToFileId();
   nodeToClusterTime = ::nodeToClusterTime;
   tagCloudStub = getTagCloudStub();
@@ -131,6 +137,8 @@ void FerroInterface::initInterface() {
   tlp::DataSet dataSet;
   openGraphOnGlWidget(graph, &dataSet, ferroMapView);
   setGraphView(ferroMapView, graph);
+  ferroMapView->setPlainLines(hasShortLinesWhenFitted(graph));
+  showDrawingNote();
 
   // Qt asks the filter installed last first: the flows, the tooltip, then the
   // wheel and the arrow keys, and the library's navigators for the rest.
@@ -139,7 +147,26 @@ void FerroInterface::initInterface() {
   ferroMapView->installEventFilter(mapNavigator);
   ferroMapView->installEventFilter(this);
   ferroMapView->installEventFilter(flowInteractor);
-  handleFitMap();
+}
+
+void FerroInterface::showDrawingNote() {
+  // A large map takes seconds to draw the first time; the window is on screen
+  // before, and says why its map is still empty.
+  statusbar->showMessage(tr(kDrawingNote));
+  // The status bar hides the usage hint under a message only when the hint is
+  // visible, so a message given before the window is shown would be written over
+  // the hint: give it again once the window is shown.
+  QTimer::singleShot(0, statusbar, [this] {
+    if (statusbar->currentMessage() == tr(kDrawingNote)) {
+      statusbar->clearMessage();
+      statusbar->showMessage(tr(kDrawingNote));
+    }
+  });
+  connect(ferroMapView, &MapGlWidget::sceneDrawn, this, [this] {
+    if (statusbar->currentMessage() == tr(kDrawingNote))
+      statusbar->clearMessage();
+  });
+  ferroMapView->deferSceneDrawing();
 }
 
 QStringList FerroInterface::tagIds(const std::vector<tlp::node>& nodes) const {

@@ -85,6 +85,8 @@ private:
 
   void qtWidgetConnections();
   void createShortcuts();
+  // Tells in the status bar that the map is being drawn, until it is.
+  void showDrawingNote();
   // Configures a new cloud for the colour index and enters it into tagCloudHash.
   void initTagCloud(QTagCloud* cloud, int index, tlp::Color& colour);
   void removeTagCloud(int index);

@@ -6,10 +6,12 @@
 #include <QWheelEvent>
 
 #include <tulip/Camera.h>
-#include <tulip/DrawingTools.h>
 #include <tulip/GlGraphComposite.h>
+#include <tulip/GlGraphInputData.h>
 #include <tulip/GlMainWidget.h>
 #include <tulip/GlScene.h>
+#include <tulip/LayoutProperty.h>
+#include <tulip/SizeProperty.h>
 
 #include <algorithm>
 
@@ -50,6 +52,16 @@ tlp::Coord mapPointAt(tlp::GlMainWidget* view, const QPointF& at) {
 void markFitted(tlp::GlMainWidget* view, bool fitted) {
   if (auto* mapView = qobject_cast<MapGlWidget*>(view))
     mapView->setFitted(fitted);
+}
+
+// The box of the map's stations and bends, widened by half the largest station.
+// The layout keeps its extent until it changes; the library's box walks every
+// station and line each time, seconds on a map of 100,000 stations.
+tlp::BoundingBox mapBox(const tlp::GlGraphInputData* input) {
+  tlp::Graph* graph = input->getGraph();
+  tlp::LayoutProperty* layout = input->getElementLayout();
+  const tlp::Size half = input->getElementSize()->getMax(graph) / 2.f;
+  return tlp::BoundingBox(layout->getMin(graph) - half, layout->getMax(graph) + half);
 }
 
 void moveCamera(tlp::Camera& camera, tlp::Coord shift) {
@@ -121,20 +133,19 @@ void MapNavigator::pan(tlp::GlMainWidget* view, float alongWidth, float alongHei
   requestDraw(view);
 }
 
-void MapNavigator::fit(tlp::GlMainWidget* view) {
+void MapNavigator::fit(tlp::GlMainWidget* view, bool reset) {
   tlp::GlScene* scene = view->getScene();
   tlp::GlGraphComposite* composite = scene->getGlGraphComposite();
   if (composite == nullptr)
     return;
   // The library centres the scene but sizes it by the view's shorter side, so
   // a wide map in a tall view (or the reverse) is cut: zoom to the whole box.
-  scene->centerScene();
+  if (reset)
+    scene->centerScene();
   const tlp::GlGraphInputData* input = composite->getInputData();
   if (input->getGraph()->isEmpty())
     return;
-  const tlp::BoundingBox box =
-      tlp::computeBoundingBox(input->getGraph(), input->getElementLayout(),
-                              input->getElementSize(), input->getElementRotation());
+  const tlp::BoundingBox box = mapBox(input);
   tlp::Camera& camera = scene->getGraphCamera();
   moveCamera(camera, (box[0] + box[1]) / 2.f - camera.getCenter());
   view->makeCurrent();

@@ -30,8 +30,10 @@ public:
   // (right and up positive).
   static void pan(tlp::GlMainWidget* view, float alongWidth, float alongHeight);
   // Centres the map and zooms so that all of it, with a margin for the labels,
-  // fits the view in both directions.
-  static void fit(tlp::GlMainWidget* view);
+  // fits the view in both directions. Without reset the camera keeps its
+  // orientation and depth from an earlier fit: the library's reset walks every
+  // station and line, seconds on a large map.
+  static void fit(tlp::GlMainWidget* view, bool reset = true);
 
 private:
   bool panWithArrows;

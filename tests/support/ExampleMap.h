@@ -32,13 +32,18 @@ inline tlp::Graph* loadExample() {
                                                                            : nullptr;
 }
 
+// Where the map point `place` lands in view's widget coordinates.
+inline QPoint projected(tlp::GlMainWidget* view, const tlp::Coord& place) {
+  const tlp::Coord p = view->getScene()->getGraphCamera().worldTo2DViewport(place);
+  return QPoint(std::lround(p[0]), view->height() - std::lround(p[1]));
+}
+
 // Where the centre of n (moved by dx along x) lands in view's widget coordinates.
 inline QPoint projectedCentre(tlp::GlMainWidget* view, tlp::Graph* graph, tlp::node n,
                               float dx = 0.0f) {
   tlp::Coord place = graph->getProperty<tlp::LayoutProperty>("viewLayout")->getNodeValue(n);
   place[0] += dx;
-  const tlp::Coord p = view->getScene()->getGraphCamera().worldTo2DViewport(place);
-  return QPoint(std::lround(p[0]), view->height() - std::lround(p[1]));
+  return projected(view, place);
 }
 
 #endif
