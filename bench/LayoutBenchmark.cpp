@@ -182,12 +182,18 @@ struct Run {
   std::unordered_map<unsigned int, double> position;
 };
 
-// Runs "Hierarchical Graph" as the map does, with the given crossing reduction.
-Run layOut(tlp::Graph* graph, const std::string& crossingReduction) {
-  tlp::LayoutProperty layout(graph);
+// The spacings of "Hierarchical Graph" that the map uses.
+tlp::DataSet mapSpacings() {
   tlp::DataSet parameters;
   parameters.set("node spacing", kNodeSpacing);
   parameters.set("layer spacing", 2.5f);
+  return parameters;
+}
+
+// Runs "Hierarchical Graph" as the map does, with the given crossing reduction.
+Run layOut(tlp::Graph* graph, const std::string& crossingReduction) {
+  tlp::LayoutProperty layout(graph);
+  tlp::DataSet parameters = mapSpacings();
   tlp::StringCollection choice("layer sweeps;in-place sweeps;");
   choice.setCurrent(crossingReduction);
   parameters.set("crossing reduction", choice);
@@ -209,9 +215,7 @@ Run layOut(tlp::Graph* graph, const std::string& crossingReduction) {
 // in-place sweeps that give the start order, then the layer sweeps), timed between
 // the drawing's phases, and the crossings of the order it found.
 std::pair<double, long long> timeOrdering(tlp::Graph* graph) {
-  tlp::DataSet parameters;
-  parameters.set("node spacing", kNodeSpacing);
-  parameters.set("layer spacing", 2.5f);
+  tlp::DataSet parameters = mapSpacings();
   tlp::AlgorithmContext context(graph, &parameters, nullptr);
   HierarchicalGraph algorithm(&context);
   // Phase 1 is the preparation; phases 2 and 3 end the in-place and layer sweeps.

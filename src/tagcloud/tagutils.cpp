@@ -43,17 +43,21 @@ LineStatus readBoundedLine(QFile& file, QByteArray& line) {
   return fits ? LineStatus::Read : LineStatus::TooLong;
 }
 
+// Feeds the next bytes of a text to a UTF-8 decoder; false once the text holds an
+// invalid sequence. The text is valid UTF-8 when no sequence is left open at its end.
+bool stillUtf8(QTextCodec::ConverterState& state, const char* data, int size) {
+  QTextCodec::codecForMib(106)->toUnicode(data, size, &state);
+  return state.invalidChars == 0;
+}
+
 // Whether the whole file is valid UTF-8; reads it to its end.
 bool isUtf8(QFile& file) {
-  QTextCodec* const utf8 = QTextCodec::codecForMib(106);
   QTextCodec::ConverterState state;
   char chunk[65536];
   qint64 count;
-  while ((count = file.read(chunk, sizeof chunk)) > 0) {
-    utf8->toUnicode(chunk, static_cast<int>(count), &state);
-    if (state.invalidChars > 0)
+  while ((count = file.read(chunk, sizeof chunk)) > 0)
+    if (!stillUtf8(state, chunk, static_cast<int>(count)))
       return false;
-  }
   return state.remainingChars == 0;
 }
 
@@ -109,8 +113,8 @@ bool readWholeFile(QFile& file, TagMap& tags, QStringList& messages) {
   if (content.isEmpty() || content.size() != size || content.contains('\r'))
     return false;
   QTextCodec::ConverterState state;
-  QTextCodec::codecForMib(106)->toUnicode(content.constData(), content.size(), &state);
-  const bool utf8 = state.invalidChars == 0 && state.remainingChars == 0;
+  const bool utf8 =
+      stillUtf8(state, content.constData(), content.size()) && state.remainingChars == 0;
 
   qint64 lineNumber = 0;
   for (int from = 0; from < content.size();) {
