@@ -175,7 +175,9 @@ bool FlowGraphArrays::removeParallelEdges() {
     }
   for (unsigned int e : parallel)
     deleteEdge(e);
-  return LayeredDrawing::drawable(drawingInput());
+  // The graph is final until the layout: it draws these arrays, given their sizes.
+  drawing = drawingInput();
+  return LayeredDrawing::drawable(drawing);
 }
 
 void FlowGraphArrays::findMajorStations() {
@@ -208,9 +210,8 @@ void FlowGraphArrays::readLabels() {
     styled[n.id] = 1;
 }
 
-// The arrays that HierarchicalGraph reads from the library's graph: nodes and edges
-// by position, the edges around each node in their order, sizes turned for the
-// horizontal drawing.
+// The arrays that HierarchicalGraph reads from the library's graph, but the sizes:
+// nodes and edges by position, the edges around each node in their order.
 LayeredDrawing::Graph FlowGraphArrays::drawingInput() const {
   LayeredDrawing::Graph graph;
   graph.nodeCount = static_cast<unsigned int>(nodes.at.size());
@@ -228,14 +229,6 @@ LayeredDrawing::Graph FlowGraphArrays::drawingInput() const {
       if (alive[star[k]])
         graph.star.push_back(edges.pos[star[k]]);
     graph.starBegin.push_back(static_cast<unsigned int>(graph.star.size()));
-  }
-  if (!styled.empty()) {
-    graph.size.reserve(graph.nodeCount);
-    for (unsigned int n = 0; n < graph.nodeCount; ++n) {
-      const tlp::Size size = styledSize(styled[n], isMajor[n]);
-      graph.size.emplace_back(size.getH(), size.getW(), size.getD());
-    }
-    graph.addedSize = styledSize(false, false);
   }
   return graph;
 }
@@ -290,8 +283,14 @@ void FlowGraphArrays::layOut(tlp::Graph* map) {
     parameters.nodeSpacing = kMapNodeSpacing;
     parameters.bends = false;
     parameters.progress = reportStageProgress;
-    const LayeredDrawing::Graph input = drawingInput();
-    positions = LayeredDrawing(input, parameters).positions();
+    drawing.size.reserve(drawing.nodeCount);
+    for (unsigned int n = 0; n < drawing.nodeCount; ++n) {
+      const tlp::Size size = styledSize(styled[n], isMajor[n]);
+      drawing.size.emplace_back(size.getH(), size.getW(), size.getD());
+    }
+    drawing.addedSize = styledSize(false, false);
+    positions = LayeredDrawing(drawing, parameters).positions();
+    drawing = LayeredDrawing::Graph();
     setStageShare(0.55, 0.8);
     deleteDummyChains();
   }

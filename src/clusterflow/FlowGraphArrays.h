@@ -96,6 +96,7 @@ private:
   std::vector<unsigned int> vanishEdges; // in the order they were added
   std::vector<char> isMajor;             // per node
   std::vector<char> insideLine; // per node: has in- and out-edges before the chains go
+  LayeredDrawing::Graph drawing; // what the layout draws, from the parallel edges' removal
   StationLabels labels;
   std::vector<char> styled; // per node: has a label, hence a size
 };
