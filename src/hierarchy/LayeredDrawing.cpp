@@ -88,9 +88,19 @@ LayeredDrawing::LayeredDrawing(const Graph& graph, const Parameters& parameters)
 // that follow them, the spanning tree, the tree layout and the final positions; a
 // drawing without some of them ends short of the total.
 void LayeredDrawing::phaseDone() {
+  ++phasesDone;
+  partDone(0);
+}
+
+// Within the phase in progress, the share `part` (0 to 1) is done; phases count in
+// steps, so that the layer sweeps, the long one on a large graph, can tell theirs.
+void LayeredDrawing::partDone(double part) {
   constexpr std::size_t kPhases = 6;
+  constexpr std::size_t kSteps = 100;
   if (parameters.progress)
-    parameters.progress(++phasesDone, kPhases);
+    parameters.progress(
+        phasesDone * kSteps + std::min(kSteps - 1, static_cast<std::size_t>(part * kSteps)),
+        kPhases * kSteps);
 }
 
 unsigned int LayeredDrawing::addNode(int nodeLevel) {
@@ -290,6 +300,7 @@ void LayeredDrawing::sweepInPlace() {
   grid.push_back({sink});
   numberDepthFirst();
   sortLayers();
+  partDone(0.3);
 
   // Grid entries layer by layer, with their neighbours as entries.
   std::vector<unsigned int> entry(sink + 1);
@@ -324,6 +335,7 @@ void LayeredDrawing::sweepInPlace() {
         neighbours.push_back(entry[sink]);
     }
   neighbourStart.push_back(static_cast<unsigned int>(neighbours.size()));
+  partDone(0.5);
 
   auto pass = [&](unsigned int layer) {
     for (unsigned int k = layerStart[layer]; k < layerStart[layer + 1]; ++k) {
@@ -342,6 +354,7 @@ void LayeredDrawing::sweepInPlace() {
     for (unsigned int i = 0; i < layers; ++i)
       pass(i);
   }
+  partDone(0.7);
   for (const std::vector<unsigned int>& layer : grid)
     for (unsigned int v : layer)
       embedding[v] = at[entry[v]];
@@ -372,7 +385,7 @@ void LayeredDrawing::sweepLayers() {
 
   LayerSweep sweep(std::move(layers), edges);
   sweep.groupUnderMedianParents();
-  sweep.run();
+  sweep.run([this](double spent) { partDone(spent); });
   crossings = sweep.crossings();
   for (unsigned int i = 0; i < grid.size(); ++i)
     for (unsigned int k = 0; k < grid[i].size(); ++k) {

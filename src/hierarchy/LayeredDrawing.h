@@ -92,6 +92,7 @@ private:
   void bendLongEdges();
   void finish();
   void phaseDone();
+  void partDone(double part);
 
   const Graph& input;
   Parameters parameters;
