@@ -84,7 +84,7 @@ private:
   void numberDepthFirst();
   void sortLayers();
   void sweepLayers();
-  std::vector<unsigned int> copyEdges(unsigned int v, bool outgoing) const;
+  void copyEdges(unsigned int v, bool outgoing, std::vector<unsigned int>& edges) const;
   void orderChildren();
   void keepMedianParents();
   void placeTree();
@@ -111,7 +111,9 @@ private:
   // Edges around each working node, in the library's order.
   std::vector<unsigned int> starBegin;
   std::vector<unsigned int> star;
-  std::vector<std::vector<unsigned int>> children; // out-edges in drawing order
+  // Out-edges of each node in drawing order: children[childBegin[v] .. childBegin[v + 1]).
+  std::vector<unsigned int> childBegin;
+  std::vector<unsigned int> children;
 
   std::vector<std::vector<unsigned int>> grid;
   std::vector<double> embedding;
