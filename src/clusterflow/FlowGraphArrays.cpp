@@ -277,7 +277,7 @@ void FlowGraphArrays::layOut(tlp::Graph* map) {
   std::vector<tlp::Coord> positions;
   if (!empty) {
     // Shares of the stage, from a run of the 100,000-station benchmark set.
-    setStageShare(0, 0.6);
+    setStageShare(0, 0.7);
     LayeredDrawing::Parameters parameters;
     parameters.layerSpacing = kMapLayerSpacing;
     parameters.nodeSpacing = kMapNodeSpacing;
@@ -291,18 +291,18 @@ void FlowGraphArrays::layOut(tlp::Graph* map) {
     drawing.addedSize = styledSize(false, false);
     positions = LayeredDrawing(drawing, parameters).positions();
     drawing = LayeredDrawing::Graph();
-    setStageShare(0.6, 0.7);
+    setStageShare(0.7, 0.75);
     deleteDummyChains();
-    setStageShare(0.7, 0.8);
+    setStageShare(0.75, 0.9);
   }
   buildMap(map, positions);
   if (empty)
     return;
   auto* layout = map->getLocalProperty<tlp::LayoutProperty>("viewLayout");
-  setStageShare(0.8, 0.9);
+  setStageShare(0.9, 0.97);
   compactColumns(map, layout, kMapNodeSpacing);
   reportStageProgress(1, 1);
-  setStageShare(0.9, 1);
+  setStageShare(0.97, 1);
   bendEdges(map, layout);
 }
 
