@@ -396,7 +396,7 @@ void LayeredDrawing::sweepLayers() {
     }
 }
 
-// The copy's out-edges (or in-edges) of v in star order.
+// Appends the copy's out-edges (or in-edges) of v in star order to `edges`.
 void LayeredDrawing::copyEdges(unsigned int v, bool outgoing,
                                std::vector<unsigned int>& edges) const {
   for (unsigned int k = starBegin[v]; k < starBegin[v + 1]; ++k) {

@@ -52,7 +52,8 @@ public:
     bool layerSweeps = true; // false: the in-place sweeps alone
     bool horizontal = true;  // levels from left to right
     bool bends = true;       // compute the edge bends too
-    // Told after each phase of the drawing how many phases are done, of how many.
+    // Told after each phase of the drawing, and within the long ones, how many steps
+    // are done, of how many (100 per phase).
     std::function<void(std::size_t done, std::size_t total)> progress;
   };
 
