@@ -357,7 +357,7 @@ void FlowGraphArrays::buildMap(tlp::Graph* map, const std::vector<tlp::Coord>& p
 }
 
 // The map's edges were added in their final order, which puts them around each node
-// in that order too; the designed path has them in the order they were made, the
+// in that order too; the library's pipeline has them in the order they were made, the
 // vanish edges last.
 void FlowGraphArrays::orderStars(tlp::Graph* map, const std::vector<tlp::edge>& edge) const {
   std::vector<unsigned int> vanishBegin(isStation.size() + 1, 0);

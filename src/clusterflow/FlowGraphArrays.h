@@ -41,18 +41,18 @@ public:
 
   // Removes the parallel edges as deleteMultiEdges does. False when the graph
   // cannot be drawn on arrays (a cycle or a self loop, which the timeline reader
-  // rules out): the caller then takes the designed path through toLibraryGraph.
+  // rules out): the caller then runs the library's pipeline on toLibraryGraph.
   bool removeParallelEdges();
   void findMajorStations();
   // Reads the stations' labels from the tag cache, as clusterProperties does.
   void readLabels();
   // Lays the graph out, replaces the dummy chains by vanish edges, and builds the
-  // finished map into the empty graph `map`, with every property of the designed
-  // path. Tells the stage's headway as subwayLayout does.
+  // finished map into the empty graph `map`, with every property that the library's
+  // pipeline gives it. Tells the stage's headway.
   void layOut(tlp::Graph* map);
 
   // The graph as timelineToGraph would have built it into the empty graph `graph`,
-  // for the designed path; clusterTimeToNode and nodeToClusterTime name its nodes.
+  // for the library's pipeline; clusterTimeToNode and nodeToClusterTime name its nodes.
   void toLibraryGraph(tlp::Graph* graph) const;
 
 private:

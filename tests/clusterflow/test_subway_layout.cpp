@@ -182,15 +182,15 @@ std::vector<std::string> exactly(tlp::Graph* graph) {
   return elements;
 }
 
-// The bare graph that the arrays hand to the designed path when they cannot draw it,
-// or timelineToGraph's if `designed`: its edges' ends and its values, and the names of
+// The bare graph that the arrays hand to the library's pipeline when they cannot draw
+// it, or timelineToGraph's if `library`: its edges' ends and its values, and the names of
 // its stations.
 std::pair<std::string, NodeToClusterTime> bareGraph(std::vector<timeline::Series> list,
-                                                    bool designed) {
+                                                    bool library) {
   clusterTimeToNode.clear();
   nodeToClusterTime.clear();
   std::unique_ptr<tlp::Graph> graph(tlp::newGraph());
-  if (designed)
+  if (library)
     timelineToGraph(graph.get(), list);
   else
     FlowGraphArrays(list).toLibraryGraph(graph.get());
@@ -242,7 +242,7 @@ long long crossings(tlp::Graph* graph, const std::string& crossingReduction) {
 
 // The same stations, edges, vanish edges, labels, styles and columns as the map made
 // with a lead-in chain per late series, and never more crossings than the in-place
-// sweeps give. The map made on arrays is the same as the designed path's, to the
+// sweeps give. The map made on arrays is the same as the library pipeline's, to the
 // order of nodes, edges and edges around each node, with every value and position.
 TEST(SubwayLayout, RandomTimelinesGiveTheMapOfBeforeWithNoMoreCrossings) {
   testing::internal::CaptureStderr();
@@ -258,8 +258,8 @@ TEST(SubwayLayout, RandomTimelinesGiveTheMapOfBeforeWithNoMoreCrossings) {
     }
     subwayLayout(graph.get());
     EXPECT_EQ(describe(graph.get()), map) << seed;
-    const std::vector<std::string> designed = exactly(graph.get());
-    EXPECT_EQ(exactly(arraysMap(list).get()), designed) << seed;
+    const std::vector<std::string> library = exactly(graph.get());
+    EXPECT_EQ(exactly(arraysMap(list).get()), library) << seed;
     EXPECT_EQ(bareGraph(list, false), bareGraph(list, true)) << seed;
   }
   testing::internal::GetCapturedStderr();
