@@ -6,6 +6,8 @@
 // Usage: bench_load <seven loader arguments> 2>/dev/null
 //        bench_load <data set folder> 2>/dev/null
 // The loader's progress goes to standard error; the figures go to standard output.
+// With BENCH_TRACE set in the environment, every move of the bar is printed too (its
+// time, stage and step), to find where it stands still.
 
 #include "clusterflow/GenClusterMap.h"
 #include "clusterflow/TulipSetup.h"
@@ -15,6 +17,7 @@
 #include <QElapsedTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <sys/resource.h>
 
@@ -54,16 +57,19 @@ int main(int argc, char** argv) {
   double lastCall = 0;
   double longestStill = 0;
   std::string stillIn = stage;
+  const bool trace = std::getenv("BENCH_TRACE") != nullptr;
   auto finishStage = [&](double now, double cpu) {
     std::printf("%-28s %7.2f s %7.2f s CPU\n", stage.c_str(), now - stageWall, cpu - stageCpu);
   };
-  setLoadProgress([&](const char* name, int, int) {
+  setLoadProgress([&](const char* name, int done, int) {
     const double now = clock.nsecsElapsed() / 1e9;
     if (now - lastCall > longestStill) {
       longestStill = now - lastCall;
       stillIn = stage;
     }
     lastCall = now;
+    if (trace)
+      std::printf("%.2f s %s %d\n", now, name, done);
     if (stage == name)
       return;
     const double cpu = cpuSeconds();

@@ -1,5 +1,6 @@
 #include "clusterflow/GenClusterMap.h"
 
+#include "clusterflow/FlowGraphArrays.h"
 #include "clusterflow/TimelineReader.h"
 #include "tagcloud/tagcache.h"
 
@@ -93,6 +94,24 @@ void runGraphPipeline(tlp::Graph* graph) {
   clusterProperties(graph);
   reportStage("Laying out the map", 5);
   subwayLayout(graph);
+}
+
+// The same pipeline on the arrays that hold the bare graph, which builds the map into
+// the empty `graph`. A graph that cannot be drawn on arrays takes the pipeline above.
+void runArraysPipeline(FlowGraphArrays& arrays, tlp::Graph* graph) {
+  reportStage("Simplifying the graph", 3);
+  if (!arrays.removeParallelEdges()) {
+    arrays.toLibraryGraph(graph);
+    runGraphPipeline(graph);
+    return;
+  }
+  reportStage("Labelling the stations", 4);
+  setStageShare(0, 0.2);
+  arrays.findMajorStations();
+  setStageShare(0.2, 1);
+  arrays.readLabels();
+  reportStage("Laying out the map", 5);
+  arrays.layOut(graph);
 }
 
 // The graph library's exporter ends every line with std::endl. A file buffer that
@@ -260,7 +279,9 @@ int loadFiles(int argc, char** argv, bool writeToDisk) {
 
   reportStage("Building the cluster graph", 1);
   std::cerr << "Creating cluster graph..." << std::flush;
-  timelineToGraph(graph, timeClusterList);
+  // The dummy nodes and parallel edges of a large timeline never enter the graph
+  // library's graph: the pipeline runs on arrays and builds only the finished map.
+  auto arrays = std::make_unique<FlowGraphArrays>(timeClusterList);
   std::cerr << std::endl;
   timeClusterList = std::vector<timeline::Series>();
 
@@ -279,7 +300,8 @@ int loadFiles(int argc, char** argv, bool writeToDisk) {
   }
   std::cerr << std::endl;
 
-  runGraphPipeline(graph);
+  runArraysPipeline(*arrays, graph);
+  arrays.reset();
 
   if (writeToDisk)
     reportStage("Saving the map", 6);

@@ -9,10 +9,12 @@
 // windows afterwards. The graph and the maps live until the process ends.
 
 #include <QString>
+#include <QStringList>
 
 #include <tulip/Coord.h>
 #include <tulip/Edge.h>
 #include <tulip/Node.h>
+#include <tulip/Size.h>
 
 #include <cstddef>
 #include <functional>
@@ -96,6 +98,10 @@ void timelineToGraph(tlp::Graph* splitMergeGraph,
                      std::vector<std::vector<std::pair<int, int>>>& timeClusterList,
                      LeadIns leadIns = LeadIns::perFirstStation);
 
+// Adds the progress dot of one more series to `dots`, and writes them to standard
+// error in blocks: a write per dot cost a system call each.
+void addSeriesDot(std::string& dots);
+
 // Leaves one edge of every bundle of parallel edges.
 void deleteMultiEdges(tlp::Graph* splitMergeGraph);
 // Marks in "Is Major Station" every node that does not have exactly one
@@ -106,6 +112,24 @@ void findMajorStations(tlp::Graph* splitMergeGraph);
 // node with features its file id and, from the tag cache, its label. Needs the
 // major stations and the feature lists.
 void clusterProperties(tlp::Graph* splitMergeGraph);
+// The two halves of clusterProperties, for a caller whose graph is not the one that
+// the stations were found in. The cluster nodes with features, in the order they
+// are styled, with their file ids and top tags: read from the tag cache for every
+// node of clusterTimeToNode that `isStation` accepts.
+struct StationLabels {
+  std::vector<tlp::node> stations;
+  QStringList fileIds;
+  QStringList topTags;
+};
+StationLabels readStationLabels(const std::function<bool(tlp::node)>& isStation);
+// Styles the graph and the stations of `labels` as clusterProperties does; a major
+// station `insideLine` puts its label below, and the out-edges of a styled station
+// that are tracks (`isTrack`) are drawn grey.
+void styleStations(tlp::Graph* splitMergeGraph, const StationLabels& labels,
+                   const std::function<bool(tlp::node)>& insideLine,
+                   const std::function<bool(tlp::edge)>& isTrack);
+// The size that styleStations gives a node: hidden unless styled, larger if major.
+tlp::Size styledSize(bool styled, bool major);
 // Removes every dummy chain; a chain between two cluster nodes becomes one faint
 // "vanish" edge between them.
 void deleteDummyAndReconnect(tlp::Graph* splitMergeGraph);
@@ -123,5 +147,10 @@ void compactColumns(tlp::Graph* graph, tlp::LayoutProperty* layout, float spacin
 // and arrives at a shallow slope and takes two thirds of its vertical change in the
 // middle third of its run. z is flattened to 0.
 std::vector<tlp::Coord> metroBends(tlp::Coord source, tlp::Coord target);
+// Gives every edge of the laid-out graph its two metro-map bends in `layout`.
+void bendEdges(tlp::Graph* graph, tlp::LayoutProperty* layout);
+// The spacings of the metro map, along a column and between columns.
+constexpr float kMapNodeSpacing = 1.5f;
+constexpr float kMapLayerSpacing = 2.5f;
 
 #endif

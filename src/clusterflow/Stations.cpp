@@ -13,6 +13,7 @@
 #include <tulip/SizeProperty.h>
 #include <tulip/StringProperty.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -92,8 +93,30 @@ void findMajorStations(tlp::Graph* splitMergeGraph) {
   }
 }
 
-void clusterProperties(tlp::Graph* splitMergeGraph) {
-  auto* isDummy = splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
+StationLabels readStationLabels(const std::function<bool(tlp::node)>& isStation) {
+  // The labels come from one tag file per station: the long part of the stage, read
+  // for all stations at once so that the files can be read side by side.
+  StationLabels labels;
+  QStringList tagFiles;
+  for (const auto& [cluster, byTime] : clusterTimeToIdListFeatures) {
+    for (const auto& timeAndFeatures : byTime) {
+      const int time = timeAndFeatures.first;
+      // Feature files may list clusters that the timeline never names.
+      const tlp::node n = clusterNode(cluster, time);
+      if (!n.isValid() || !isStation(n))
+        continue;
+      labels.stations.push_back(n);
+      labels.fileIds.append(".t" + QString::number(time) + ".c" + QString::number(cluster));
+      tagFiles.append(tagCloudStub + labels.fileIds.back());
+    }
+  }
+  labels.topTags = getTagCloudCache()->getTopTags(tagFiles, reportStageProgress);
+  return labels;
+}
+
+void styleStations(tlp::Graph* splitMergeGraph, const StationLabels& labels,
+                   const std::function<bool(tlp::node)>& insideLine,
+                   const std::function<bool(tlp::edge)>& isTrack) {
   auto* isMajor = splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Major Station");
   auto* shape = splitMergeGraph->getLocalProperty<tlp::IntegerProperty>("viewShape");
   shape->setAllNodeValue(kStationShape);
@@ -116,29 +139,10 @@ void clusterProperties(tlp::Graph* splitMergeGraph) {
   borderWidth->setAllNodeValue(kDefaultBorderWidth);
   borderWidth->setAllEdgeValue(kDefaultBorderWidth);
 
-  // The labels come from one tag file per station: the long part of the stage, read
-  // for all stations at once so that the files can be read side by side.
-  std::vector<tlp::node> stations;
-  QStringList fileIds;
-  QStringList tagFiles;
-  for (const auto& [cluster, byTime] : clusterTimeToIdListFeatures) {
-    for (const auto& timeAndFeatures : byTime) {
-      const int time = timeAndFeatures.first;
-      // Feature files may list clusters that the timeline never names.
-      const tlp::node n = clusterNode(cluster, time);
-      if (!n.isValid() || !splitMergeGraph->isElement(n))
-        continue;
-      stations.push_back(n);
-      fileIds.append(".t" + QString::number(time) + ".c" + QString::number(cluster));
-      tagFiles.append(tagCloudStub + fileIds.back());
-    }
-  }
-  const QStringList topTags = getTagCloudCache()->getTopTags(tagFiles, reportStageProgress);
-
-  for (std::size_t i = 0; i < stations.size(); ++i) {
-    const tlp::node n = stations[i];
-    nodeToFileId[n] = fileIds[static_cast<int>(i)];
-    label->setNodeValue(n, topTags[static_cast<int>(i)].toStdString());
+  for (std::size_t i = 0; i < labels.stations.size(); ++i) {
+    const tlp::node n = labels.stations[i];
+    nodeToFileId[n] = labels.fileIds[static_cast<int>(i)];
+    label->setNodeValue(n, labels.topTags[static_cast<int>(i)].toStdString());
     if (isMajor->getNodeValue(n)) {
       size->setNodeValue(n, kMajorSize);
       colour->setNodeValue(n, kMajorFill);
@@ -146,7 +150,7 @@ void clusterProperties(tlp::Graph* splitMergeGraph) {
       borderWidth->setNodeValue(n, kMajorBorderWidth);
       // A station inside a line puts its label below, clear of the tracks; the
       // ends of lines keep the alternating position.
-      if (splitMergeGraph->indeg(n) > 0 && splitMergeGraph->outdeg(n) > 0)
+      if (insideLine(n))
         labelPosition->setNodeValue(n, kLabelBelow);
     } else {
       size->setNodeValue(n, kStationSize);
@@ -154,13 +158,30 @@ void clusterProperties(tlp::Graph* splitMergeGraph) {
       borderColour->setNodeValue(n, kStationGrey);
       borderWidth->setNodeValue(n, kStationBorderWidth);
     }
-
-    // Edges into a dummy chain stay invisible; the chain becomes a faint edge later.
     for (tlp::edge e : splitMergeGraph->getOutEdges(n)) {
-      if (isDummy->getNodeValue(splitMergeGraph->target(e)))
+      if (!isTrack(e))
         continue;
       colour->setEdgeValue(e, kTrackGrey);
       borderColour->setEdgeValue(e, kTrackGrey);
     }
   }
+}
+
+tlp::Size styledSize(bool styled, bool major) {
+  return !styled ? kHiddenSize : major ? kMajorSize : kStationSize;
+}
+
+void clusterProperties(tlp::Graph* splitMergeGraph) {
+  auto* isDummy = splitMergeGraph->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
+  const StationLabels labels =
+      readStationLabels([splitMergeGraph](tlp::node n) { return splitMergeGraph->isElement(n); });
+  styleStations(
+      splitMergeGraph, labels,
+      [splitMergeGraph](tlp::node n) {
+        return splitMergeGraph->indeg(n) > 0 && splitMergeGraph->outdeg(n) > 0;
+      },
+      // Edges into a dummy chain stay invisible; the chain becomes a faint edge later.
+      [splitMergeGraph, isDummy](tlp::edge e) {
+        return !isDummy->getNodeValue(splitMergeGraph->target(e));
+      });
 }

@@ -12,8 +12,8 @@
 
 namespace {
 
-const float kNodeSpacing = 1.5f;
-const float kLayerSpacing = 2.5f;
+const float kNodeSpacing = kMapNodeSpacing;
+const float kLayerSpacing = kMapLayerSpacing;
 
 // Where "Hierarchical Graph" puts each node, in the graph's node order. The map
 // replaces every edge's bends, so the positions are taken from the layout engine
@@ -78,18 +78,21 @@ void subwayLayout(tlp::Graph* splitMergeGraph) {
   reportStageProgress(1, 1);
   setStageShare(0.9, 1);
 
+  bendEdges(splitMergeGraph, viewLayout);
+}
+
+void bendEdges(tlp::Graph* graph, tlp::LayoutProperty* viewLayout) {
   // Read once per node: after the deletions the layout keeps its few node values in a
   // hash table, and every edge would look up both ends there.
   std::vector<tlp::Coord> at;
-  at.reserve(splitMergeGraph->numberOfNodes());
-  for (tlp::node n : splitMergeGraph->nodes())
+  at.reserve(graph->numberOfNodes());
+  for (tlp::node n : graph->nodes())
     at.push_back(viewLayout->getNodeValue(n));
-  const std::vector<tlp::edge>& edges = splitMergeGraph->edges();
+  const std::vector<tlp::edge>& edges = graph->edges();
   for (std::size_t i = 0; i < edges.size(); ++i) {
     reportStageProgress(i, edges.size());
     const tlp::edge e = edges[i];
-    const auto& [source, target] = splitMergeGraph->ends(e);
-    viewLayout->setEdgeValue(
-        e, metroBends(at[splitMergeGraph->nodePos(source)], at[splitMergeGraph->nodePos(target)]));
+    const auto& [source, target] = graph->ends(e);
+    viewLayout->setEdgeValue(e, metroBends(at[graph->nodePos(source)], at[graph->nodePos(target)]));
   }
 }

@@ -63,6 +63,14 @@ void addLeadIns(tlp::Graph* graph, std::vector<std::pair<int, tlp::node>>& first
 
 } // namespace
 
+void addSeriesDot(std::string& dots) {
+  dots += '.';
+  if (dots.size() == kDotsPerWrite) {
+    std::cerr << dots << std::flush;
+    dots.clear();
+  }
+}
+
 void timelineToGraph(tlp::Graph* splitMergeGraph,
                      std::vector<std::vector<std::pair<int, int>>>& timeClusterList,
                      LeadIns leadIns) {
@@ -79,15 +87,10 @@ void timelineToGraph(tlp::Graph* splitMergeGraph,
   // the property receives the same values in the same order as if set per item.
   std::vector<char> labelPositions;
   std::vector<tlp::node> stations;
-  // One dot per series, written in blocks: a write per dot cost a system call each.
   std::string dots;
   std::size_t seriesDone = 0;
   for (const auto& series : timeClusterList) {
-    dots += '.';
-    if (dots.size() == kDotsPerWrite) {
-      std::cerr << dots << std::flush;
-      dots.clear();
-    }
+    addSeriesDot(dots);
     reportStageProgress(seriesDone++, timeClusterList.size());
     seriesNodes.clear();
     // A series that starts late begins with a lead-in chain of its own only in the

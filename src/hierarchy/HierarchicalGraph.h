@@ -69,8 +69,8 @@ public:
   // The node positions that run() would give, in the graph's node order, without the
   // edge bends and without a result property: for a caller that replaces the bends.
   // False, with nothing drawn, for a graph with a cycle or a self loop.
-  // `progress`, if given, is told after each of the drawing's phases how many of them
-  // are done, and of how many.
+  // `progress`, if given, is told after each of the drawing's phases, and within the
+  // long ones, how many steps are done, and of how many (100 per phase).
   bool nodePositions(std::vector<tlp::Coord>& positions,
                      const std::function<void(std::size_t done, std::size_t total)>& progress = {});
 

@@ -607,6 +607,8 @@ void LayerSweep::sweepRounds(bool transpositions, std::vector<std::vector<unsign
     work += kPlacementWork * elements;
     roundWork = work - before;
     idle = keepBetterParts(best, bestCount, partCrossings()) ? 0 : idle + 1;
+    if (progress)
+      progress(std::min(1.0, static_cast<double>(work) / budget()));
     if (idle == kIdleRounds)
       break;
   }
@@ -630,7 +632,8 @@ bool LayerSweep::improve(std::vector<std::vector<unsigned int>>& best,
   return better;
 }
 
-void LayerSweep::run() {
+void LayerSweep::run(const std::function<void(double spent)>& told) {
+  progress = told;
   findParts();
   // The start order, its parts set side by side (which removes only crossings between
   // parts), is the first candidate: the result never has more crossings.
@@ -663,4 +666,5 @@ void LayerSweep::run() {
   // The order is now the best one, whose parts' counts are known: on the largest graphs
   // a count takes a tenth of a second.
   counted = std::accumulate(bestCount.begin(), bestCount.end(), 0LL);
+  progress = nullptr;
 }

@@ -32,6 +32,7 @@
 // Works on plain arrays of entry numbers only, so that it runs apart from any graph.
 
 #include <array>
+#include <functional>
 #include <random>
 #include <utility>
 #include <vector>
@@ -50,8 +51,10 @@ public:
   // of a parent in their present order.
   void groupUnderMedianParents();
 
-  // Orders the layers as described above.
-  void run();
+  // Orders the layers as described above. `progress`, if given, is told after each
+  // round the share of the work budget spent so far (0 to 1; a graph done early ends
+  // short of 1).
+  void run(const std::function<void(double spent)>& progress = {});
 
   // The layers in their current order.
   const std::vector<std::vector<unsigned int>>& layers() const { return order; }
@@ -115,6 +118,7 @@ private:
   Adjacency up, down;
   long long work = 0; // neighbours looked at so far, against the budget
   long long counted = -1; // crossings of the present order once run() has counted them
+  std::function<void(double)> progress; // run()'s, for the rounds
 };
 
 #endif

@@ -88,9 +88,19 @@ LayeredDrawing::LayeredDrawing(const Graph& graph, const Parameters& parameters)
 // that follow them, the spanning tree, the tree layout and the final positions; a
 // drawing without some of them ends short of the total.
 void LayeredDrawing::phaseDone() {
+  ++phasesDone;
+  partDone(0);
+}
+
+// Within the phase in progress, the share `part` (0 to 1) is done; phases count in
+// steps, so that the layer sweeps, the long one on a large graph, can tell theirs.
+void LayeredDrawing::partDone(double part) {
   constexpr std::size_t kPhases = 6;
+  constexpr std::size_t kSteps = 100;
   if (parameters.progress)
-    parameters.progress(++phasesDone, kPhases);
+    parameters.progress(
+        phasesDone * kSteps + std::min(kSteps - 1, static_cast<std::size_t>(part * kSteps)),
+        kPhases * kSteps);
 }
 
 unsigned int LayeredDrawing::addNode(int nodeLevel) {
@@ -290,6 +300,7 @@ void LayeredDrawing::sweepInPlace() {
   grid.push_back({sink});
   numberDepthFirst();
   sortLayers();
+  partDone(0.3);
 
   // Grid entries layer by layer, with their neighbours as entries.
   std::vector<unsigned int> entry(sink + 1);
@@ -324,6 +335,7 @@ void LayeredDrawing::sweepInPlace() {
         neighbours.push_back(entry[sink]);
     }
   neighbourStart.push_back(static_cast<unsigned int>(neighbours.size()));
+  partDone(0.5);
 
   auto pass = [&](unsigned int layer) {
     for (unsigned int k = layerStart[layer]; k < layerStart[layer + 1]; ++k) {
@@ -342,6 +354,7 @@ void LayeredDrawing::sweepInPlace() {
     for (unsigned int i = 0; i < layers; ++i)
       pass(i);
   }
+  partDone(0.7);
   for (const std::vector<unsigned int>& layer : grid)
     for (unsigned int v : layer)
       embedding[v] = at[entry[v]];
@@ -372,7 +385,9 @@ void LayeredDrawing::sweepLayers() {
 
   LayerSweep sweep(std::move(layers), edges);
   sweep.groupUnderMedianParents();
-  sweep.run();
+  // On the largest graphs, setting up takes about a tenth of the phase.
+  partDone(0.1);
+  sweep.run([this](double spent) { partDone(0.1 + 0.9 * spent); });
   crossings = sweep.crossings();
   for (unsigned int i = 0; i < grid.size(); ++i)
     for (unsigned int k = 0; k < grid[i].size(); ++k) {
@@ -381,34 +396,39 @@ void LayeredDrawing::sweepLayers() {
     }
 }
 
-// The copy's out-edges (or in-edges) of v in star order.
-std::vector<unsigned int> LayeredDrawing::copyEdges(unsigned int v, bool outgoing) const {
-  std::vector<unsigned int> edges;
+// Appends the copy's out-edges (or in-edges) of v in star order to `edges`.
+void LayeredDrawing::copyEdges(unsigned int v, bool outgoing,
+                               std::vector<unsigned int>& edges) const {
   for (unsigned int k = starBegin[v]; k < starBegin[v + 1]; ++k) {
     const unsigned int e = star[k];
     if (inCopy[e] && (outgoing ? from[e] : to[e]) == v)
       edges.push_back(e);
   }
-  return edges;
 }
 
 // The tree layout visits children in edge order; after a crossing reduction, the
-// edges of each node are ordered by the position of their targets.
+// edges of each node are ordered by the position of their targets. One flat list, as
+// millions of small ones cost more to allocate than to fill.
 void LayeredDrawing::orderChildren() {
-  children.resize(level.size());
+  childBegin.assign(1, 0);
+  childBegin.reserve(level.size() + 1);
+  children.clear();
   for (unsigned int v = 0; v < level.size(); ++v) {
-    children[v] = copyEdges(v, true);
-    if (!isTree && children[v].size() > 1)
+    copyEdges(v, true, children);
+    childBegin.push_back(static_cast<unsigned int>(children.size()));
+    if (!isTree && childBegin[v + 1] - childBegin[v] > 1)
       std::stable_sort(
-          children[v].begin(), children[v].end(),
+          children.begin() + childBegin[v], children.end(),
           [this](unsigned int a, unsigned int b) { return embedding[to[a]] < embedding[to[b]]; });
   }
 }
 
 // Keeps of the in-edges of every node only the one from its median parent.
 void LayeredDrawing::keepMedianParents() {
+  std::vector<unsigned int> in;
   for (unsigned int v = 0; v < level.size(); ++v) {
-    std::vector<unsigned int> in = copyEdges(v, false);
+    in.clear();
+    copyEdges(v, false, in);
     if (in.size() < 2)
       continue;
     std::stable_sort(in.begin(), in.end(), [this](unsigned int a, unsigned int b) {
@@ -419,9 +439,16 @@ void LayeredDrawing::keepMedianParents() {
       if (e != median)
         removeFromCopy(e);
   }
-  for (std::vector<unsigned int>& out : children)
-    out.erase(std::remove_if(out.begin(), out.end(), [this](unsigned int e) { return !inCopy[e]; }),
-              out.end());
+  unsigned int kept = 0;
+  for (unsigned int v = 0; v < level.size(); ++v) {
+    const unsigned int begin = childBegin[v];
+    childBegin[v] = kept;
+    for (unsigned int k = begin; k < childBegin[v + 1]; ++k)
+      if (inCopy[children[k]])
+        children[kept++] = children[k];
+  }
+  childBegin.back() = kept;
+  children.resize(kept);
 }
 
 void LayeredDrawing::placeTree() {
@@ -432,7 +459,8 @@ void LayeredDrawing::placeTree() {
   tree.height.reserve(nodes);
   for (unsigned int v = 0; v < nodes; ++v) {
     tree.childBegin.push_back(static_cast<unsigned int>(tree.child.size()));
-    for (unsigned int e : children[v]) {
+    for (unsigned int k = childBegin[v]; k < childBegin[v + 1]; ++k) {
+      const unsigned int e = children[k];
       tree.child.push_back(to[e]);
       tree.length.push_back(isTree ? 1 : length[e]);
     }
@@ -441,7 +469,8 @@ void LayeredDrawing::placeTree() {
     tree.height.push_back(size.getH());
   }
   tree.childBegin.push_back(static_cast<unsigned int>(tree.child.size()));
-  children = std::vector<std::vector<unsigned int>>();
+  children = std::vector<unsigned int>();
+  childBegin = std::vector<unsigned int>();
   TreePlacement placement(parameters.nodeSpacing, parameters.layerSpacing);
   placement.place(tree, sourceNode, placed);
 }

@@ -52,7 +52,8 @@ public:
     bool layerSweeps = true; // false: the in-place sweeps alone
     bool horizontal = true;  // levels from left to right
     bool bends = true;       // compute the edge bends too
-    // Told after each phase of the drawing how many phases are done, of how many.
+    // Told after each phase of the drawing, and within the long ones, how many steps
+    // are done, of how many (100 per phase).
     std::function<void(std::size_t done, std::size_t total)> progress;
   };
 
@@ -84,7 +85,7 @@ private:
   void numberDepthFirst();
   void sortLayers();
   void sweepLayers();
-  std::vector<unsigned int> copyEdges(unsigned int v, bool outgoing) const;
+  void copyEdges(unsigned int v, bool outgoing, std::vector<unsigned int>& edges) const;
   void orderChildren();
   void keepMedianParents();
   void placeTree();
@@ -92,6 +93,7 @@ private:
   void bendLongEdges();
   void finish();
   void phaseDone();
+  void partDone(double part);
 
   const Graph& input;
   Parameters parameters;
@@ -110,7 +112,9 @@ private:
   // Edges around each working node, in the library's order.
   std::vector<unsigned int> starBegin;
   std::vector<unsigned int> star;
-  std::vector<std::vector<unsigned int>> children; // out-edges in drawing order
+  // Out-edges of each node in drawing order: children[childBegin[v] .. childBegin[v + 1]).
+  std::vector<unsigned int> childBegin;
+  std::vector<unsigned int> children;
 
   std::vector<std::vector<unsigned int>> grid;
   std::vector<double> embedding;

@@ -1,3 +1,4 @@
+#include "clusterflow/FlowGraphArrays.h"
 #include "clusterflow/GenClusterMap.h"
 #include "clusterflow/TimelineReader.h"
 #include "support/Programs.h"
@@ -127,6 +128,19 @@ std::unique_ptr<tlp::Graph> styledGraph(std::vector<timeline::Series> list, Lead
   return graph;
 }
 
+// `text` followed by the element's value in each property, the layout if asked.
+template <typename Element>
+std::string values(tlp::Graph* graph, std::string text, Element element, bool layout = false) {
+  for (tlp::PropertyInterface* property : graph->getObjectProperties())
+    if (layout || property->getName() != "viewLayout") {
+      if constexpr (std::is_same_v<Element, tlp::node>)
+        text += " " + property->getName() + "=" + property->getNodeStringValue(element);
+      else
+        text += " " + property->getName() + "=" + property->getEdgeStringValue(element);
+    }
+  return text;
+}
+
 // Every station and edge of a finished map with all its values but the layout,
 // stations named by cluster and time step and given their column.
 std::multiset<std::string> describe(tlp::Graph* graph) {
@@ -140,22 +154,65 @@ std::multiset<std::string> describe(tlp::Graph* graph) {
     return std::to_string(cluster) + "@" + std::to_string(time) + " in column " +
            std::to_string(std::distance(columns.begin(), column));
   };
-  auto values = [&](std::string text, auto element) {
-    for (tlp::PropertyInterface* property : graph->getObjectProperties())
-      if (property->getName() != "viewLayout") {
-        if constexpr (std::is_same_v<decltype(element), tlp::node>)
-          text += " " + property->getName() + "=" + property->getNodeStringValue(element);
-        else
-          text += " " + property->getName() + "=" + property->getEdgeStringValue(element);
-      }
-    return text;
-  };
   std::multiset<std::string> described;
   for (tlp::node n : graph->nodes())
-    described.insert(values(name(n), n));
+    described.insert(values(graph, name(n), n));
   for (tlp::edge e : graph->edges())
-    described.insert(values(name(graph->source(e)) + " -> " + name(graph->target(e)), e));
+    described.insert(values(graph, name(graph->source(e)) + " -> " + name(graph->target(e)), e));
   return described;
+}
+
+// Every node by position with its cluster, time step and edges around it, and every
+// edge by position with its ends, each with all its values.
+std::vector<std::string> exactly(tlp::Graph* graph) {
+  std::vector<std::string> elements;
+  for (tlp::node n : graph->nodes()) {
+    const auto [cluster, time] = nodeToClusterTime.at(n);
+    std::string text = std::to_string(cluster) + "@" + std::to_string(time) + " edges";
+    for (tlp::edge e : graph->allEdges(n))
+      text += " " + std::to_string(graph->edgePos(e));
+    elements.push_back(values(graph, text, n, true));
+  }
+  for (tlp::edge e : graph->edges()) {
+    const auto [s, t] = graph->ends(e);
+    elements.push_back(values(
+        graph, std::to_string(graph->nodePos(s)) + " -> " + std::to_string(graph->nodePos(t)), e,
+        true));
+  }
+  return elements;
+}
+
+// The bare graph that the arrays hand to the library's pipeline when they cannot draw
+// it, or timelineToGraph's if `library`: its edges' ends and its values, and the names of
+// its stations.
+std::pair<std::string, NodeToClusterTime> bareGraph(std::vector<timeline::Series> list,
+                                                    bool library) {
+  clusterTimeToNode.clear();
+  nodeToClusterTime.clear();
+  std::unique_ptr<tlp::Graph> graph(tlp::newGraph());
+  if (library)
+    timelineToGraph(graph.get(), list);
+  else
+    FlowGraphArrays(list).toLibraryGraph(graph.get());
+  std::string text;
+  for (tlp::edge e : graph->edges())
+    text += std::to_string(graph->source(e).id) + ">" + std::to_string(graph->target(e).id) + " ";
+  for (tlp::node n : graph->nodes())
+    text += values(graph.get(), "\n", n);
+  return {text, nodeToClusterTime};
+}
+
+// The map of `list` made on arrays, every cluster with the features set before.
+std::unique_ptr<tlp::Graph> arraysMap(const std::vector<timeline::Series>& list) {
+  clusterTimeToNode.clear();
+  nodeToClusterTime.clear();
+  FlowGraphArrays arrays(list);
+  EXPECT_TRUE(arrays.removeParallelEdges());
+  arrays.findMajorStations();
+  arrays.readLabels();
+  std::unique_ptr<tlp::Graph> map(tlp::newGraph());
+  arrays.layOut(map.get());
+  return map;
 }
 
 // Crossings between neighbouring time steps when "Hierarchical Graph" lays the
@@ -185,7 +242,8 @@ long long crossings(tlp::Graph* graph, const std::string& crossingReduction) {
 
 // The same stations, edges, vanish edges, labels, styles and columns as the map made
 // with a lead-in chain per late series, and never more crossings than the in-place
-// sweeps give.
+// sweeps give. The map made on arrays is the same as the library pipeline's, to the
+// order of nodes, edges and edges around each node, with every value and position.
 TEST(SubwayLayout, RandomTimelinesGiveTheMapOfBeforeWithNoMoreCrossings) {
   testing::internal::CaptureStderr();
   for (unsigned seed = 1; seed <= 60; ++seed) {
@@ -200,6 +258,9 @@ TEST(SubwayLayout, RandomTimelinesGiveTheMapOfBeforeWithNoMoreCrossings) {
     }
     subwayLayout(graph.get());
     EXPECT_EQ(describe(graph.get()), map) << seed;
+    const std::vector<std::string> library = exactly(graph.get());
+    EXPECT_EQ(exactly(arraysMap(list).get()), library) << seed;
+    EXPECT_EQ(bareGraph(list, false), bareGraph(list, true)) << seed;
   }
   testing::internal::GetCapturedStderr();
 }
