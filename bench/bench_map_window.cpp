@@ -5,9 +5,10 @@
 // memory of the whole process. Needs a display:
 //   xvfb-run -a -s "-screen 0 1600x1000x24" build/bench/bench_map_window
 //     D/timeline.txt D/clusters/step obj feat D/tags gen tags [curves] [FILE.png] 2>/dev/null
-// FILE.png receives the first picture, to compare by eye. With "curves" the view
-// draws the graph's own curved lines at every size, as
-// before plain lines were drawn on large maps, for comparison.
+// FILE.png receives the first picture and FILE-zoomed.png a view 8 times nearer
+// after the click, to compare by eye. With "curves" the
+// library draws the graph's own curved lines at every size, with "library" it
+// draws them straight: the drawings of large maps before the view drew them itself.
 // Data sets of any size come from textferro-gendata (see README, "Benchmarks").
 // Times are wall-clock times of the GUI thread: on a busy machine they grow.
 
@@ -28,7 +29,9 @@
 #include <tulip/BooleanProperty.h>
 #include <tulip/Camera.h>
 #include <tulip/GlScene.h>
+#include <tulip/IntegerProperty.h>
 #include <tulip/LayoutProperty.h>
+#include <tulip/TulipViewSettings.h>
 
 #include <cstdio>
 #include <fstream>
@@ -82,11 +85,13 @@ QPoint onScreen(tlp::GlMainWidget* view, tlp::Graph* graph, tlp::node n) {
 } // namespace
 
 int main(int argc, char** argv) {
-  const bool curves = argc > 8 && std::string(argv[8]) == "curves";
-  const char* picturePath = argc > 8 + curves ? argv[8 + curves] : nullptr;
-  if (argc < 8 || argc > 9 + curves) {
-    std::fprintf(stderr, "usage: bench_map_window <the seven arguments of textferro> [curves] "
-                         "[FILE.png]\n");
+  const std::string mode = argc > 8 ? argv[8] : "";
+  const bool curves = mode == "curves", library = mode == "library";
+  const int modes = curves || library ? 1 : 0;
+  const char* picturePath = argc > 8 + modes ? argv[8 + modes] : nullptr;
+  if (argc < 8 || argc > 9 + modes) {
+    std::fprintf(stderr, "usage: bench_map_window <the seven arguments of textferro> "
+                         "[curves|library] [FILE.png]\n");
     return 2;
   }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -108,7 +113,9 @@ int main(int argc, char** argv) {
   clock.restart();
   auto* view = static_cast<MapGlWidget*>(controller.ferroMapView);
   controller.initInterface();
-  if (curves)
+  if (library)
+    graph->getProperty<tlp::IntegerProperty>("viewShape")->setAllEdgeValue(tlp::EdgeShape::Polyline);
+  if (curves || library)
     view->setPlainLines(false);
   const double setUp = clock.elapsed() / 1000.0;
   main.show();
@@ -135,6 +142,13 @@ int main(int argc, char** argv) {
   auto* selection = graph->getProperty<tlp::BooleanProperty>("viewSelection");
   const bool selected = !tlp::iteratorEmpty(selection->getNonDefaultValuatedNodes()) ||
                         !tlp::iteratorEmpty(selection->getNonDefaultValuatedEdges());
+  if (picturePath != nullptr) {
+    // A closer look, to compare by eye: 8 times nearer about the view's centre.
+    MapNavigator::zoomAt(view, QPoint(view->width() / 2, view->height() / 2), 8);
+    secondsToDrawing(view, 60);
+    view->createPicture(view->width(), view->height(), false)
+        .save(QString(picturePath).replace(".png", "-zoomed.png"));
+  }
   std::printf("pan frame %.2f s, zoom frame %.2f s, middle click to drawn selection %.2f s "
               "(selection made: %s); peak resident %.0f MB\n",
               pan, zoom, click, selected ? "yes" : "no", peakResidentMegabytes());
