@@ -404,7 +404,7 @@ void FlatMapDrawing::draw(float, tlp::Camera* camera) {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   drawThinLines(screen, scale);
   drawWideLines(screen, scale);
-  drawStations(scale);
+  drawStations(screen, scale);
   drawLabels(camera, screen, scale);
   glPopAttrib();
 }
@@ -493,7 +493,7 @@ void FlatMapDrawing::drawWideLines(const ScreenMap& screen, float scale) {
   }
 }
 
-void FlatMapDrawing::drawStations(float scale) {
+void FlatMapDrawing::drawStations(const ScreenMap& screen, float scale) {
   glDisable(GL_POINT_SMOOTH);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
@@ -526,13 +526,16 @@ void FlatMapDrawing::drawStations(float scale) {
   }
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
-  drawBigStations(first, scale);
+  drawBigStations(screen, first, scale);
 }
 
-void FlatMapDrawing::drawBigStations(std::size_t first, float scale) {
+void FlatMapDrawing::drawBigStations(const ScreenMap& screen, std::size_t first, float scale) {
   // Stations wider than any point: few are in view when they are that large.
   for (; first < stations.size(); ++first) {
     const Station& s = stations[first];
+    const float x = screen.x(s.x, s.y), y = screen.y(s.x, s.y), reach = s.radius * scale + kRimLine;
+    if (x + reach < 0 || y + reach < 0 || x - reach > screen.viewport[2] || y - reach > screen.viewport[3])
+      continue;
     for (int layer = 0; layer < 2; ++layer) {
       const std::uint8_t* c = (layer == 0 ? rimColours : fillColours).data() + 4 * first;
       const float r = s.radius + (layer == 0 ? 1 : -1) * kRimLine / 2 / scale;

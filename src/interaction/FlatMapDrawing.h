@@ -69,9 +69,9 @@ private:
   void readLineColour(unsigned i);
   void drawThinLines(const ScreenMap& screen, float pixelsPerUnit);
   void drawWideLines(const ScreenMap& screen, float pixelsPerUnit);
-  void drawStations(float pixelsPerUnit);
+  void drawStations(const ScreenMap& screen, float pixelsPerUnit);
   void drawDiscs(std::size_t first, std::size_t count, float pixels, bool rims);
-  void drawBigStations(std::size_t first, float pixelsPerUnit);
+  void drawBigStations(const ScreenMap& screen, std::size_t first, float pixelsPerUnit);
   void makeDiscTexture();
   void drawLabels(tlp::Camera* camera, const ScreenMap& screen, float pixelsPerUnit);
   float smallestLabelledRadius(tlp::GlLabel& label, tlp::Camera* camera, float pixelsPerUnit);
