@@ -24,8 +24,10 @@
 namespace {
 
 // The library draws a station below about 3 pixels across as a point of whole
-// pixels, and gives it its rim from about 4.5 pixels on.
+// pixels, leaves out those under a pixel (as the pictures of maps of 10,000 and
+// 46,000 stations show), and gives a station its rim from about 4.5 pixels on.
 constexpr float kPointStationPixels = 3.2f;
+constexpr float kLeastStationPixels = 1.f;
 constexpr float kRimPixels = 4.5f;
 // The rim's line width in pixels: the map's stations have rims of at most 2 or 3.
 constexpr float kRimLine = 2;
@@ -510,15 +512,18 @@ void FlatMapDrawing::drawStations(const ScreenMap& screen, float scale) {
     const float pixels = point ? std::max(1.f, std::ceil(diameter)) : std::round(diameter);
     if (pixels + kRimLine > sizeRange[1])
       break;
-    const float upTo = point ? std::min(kPointStationPixels, pixels) : pixels + 0.5f;
+    const float upTo = point ? std::min(kPointStationPixels, diameter < kLeastStationPixels ? kLeastStationPixels : pixels)
+                             : pixels + 0.5f;
     const std::size_t end =
         first + firstAtLeast(stations.begin() + first, stations.end(), upTo / 2 / scale, radiusOf);
     const std::size_t count = std::max(end, first + 1) - first;
     if (point) {
-      // Stations drawn as points take the colour of their rim, as the library's do.
+      // Stations drawn as points take the colour of their rim, as the library's
+      // do; below a pixel it leaves them out.
       glPointSize(pixels);
       glColorPointer(4, GL_UNSIGNED_BYTE, 0, rimColours.data());
-      glDrawArrays(GL_POINTS, GLint(first), GLsizei(count));
+      if (diameter >= kLeastStationPixels)
+        glDrawArrays(GL_POINTS, GLint(first), GLsizei(count));
     } else {
       drawDiscs(first, count, pixels, pixels >= kRimPixels);
     }
