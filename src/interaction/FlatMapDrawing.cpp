@@ -427,6 +427,10 @@ void FlatMapDrawing::drawThinLines(const ScreenMap& screen, float scale) {
                  screen.x(s[2], s[3]), screen.y(s[2], s[3]), premultiplied);
     }
   }
+  layImageOverView(width, height);
+}
+
+void FlatMapDrawing::layImageOverView(int width, int height) {
   if (lineTexture == 0)
     glGenTextures(1, &lineTexture);
   glEnable(GL_TEXTURE_2D);

@@ -68,6 +68,7 @@ private:
   void readStationColours(unsigned i);
   void readLineColour(unsigned i);
   void drawThinLines(const ScreenMap& screen, float pixelsPerUnit);
+  void layImageOverView(int width, int height);
   void drawWideLines(const ScreenMap& screen, float pixelsPerUnit);
   void drawStations(const ScreenMap& screen, float pixelsPerUnit);
   void drawDiscs(std::size_t first, std::size_t count, float pixels, bool rims);
