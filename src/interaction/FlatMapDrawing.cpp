@@ -240,13 +240,17 @@ void FlatMapDrawing::treatEvent(const tlp::Event& event) {
 }
 
 void FlatMapDrawing::readLayout() {
-  tlp::Graph* graph = input->getGraph();
+  readStations();
+  readLines();
+}
+
+void FlatMapDrawing::readStations() {
   tlp::LayoutProperty* layout = input->getElementLayout();
   tlp::SizeProperty* sizes = input->getElementSize();
-  for (const tlp::node n : graph->nodes()) {
+  for (const tlp::node n : input->getGraph()->nodes()) {
     const tlp::Coord& at = layout->getNodeValue(n);
     const tlp::Size& size = sizes->getNodeValue(n);
-    stations.push_back({n, at[0], at[1], std::max(size[0], size[1]) / 2});
+    stations.push_back({n, at[0], at[1], std::max(size[0], size[1]) / 2, std::min(size[0], size[1])});
   }
   std::stable_sort(stations.begin(), stations.end(),
                    [](const Station& a, const Station& b) { return a.radius < b.radius; });
@@ -256,17 +260,25 @@ void FlatMapDrawing::readLayout() {
       stationIndex.resize(stations[i].n.id + 1, kNone);
     stationIndex[stations[i].n.id] = i;
   }
+}
 
+void FlatMapDrawing::readLines() {
+  // The ends come from the stations read, not from the properties again: on a
+  // map whose ids have gaps every property value is a hash lookup.
+  tlp::Graph* graph = input->getGraph();
+  auto endsOf = [&](tlp::edge e) {
+    const auto& ends = graph->ends(e);
+    return std::make_pair(&stations[stationIndex[ends.first.id]], &stations[stationIndex[ends.second.id]]);
+  };
   std::vector<std::pair<float, tlp::edge>> byWidth;
   byWidth.reserve(graph->numberOfEdges());
   for (const tlp::edge e : graph->edges()) {
-    const auto& ends = graph->ends(e);
-    const tlp::Size& a = sizes->getNodeValue(ends.first);
-    const tlp::Size& b = sizes->getNodeValue(ends.second);
-    byWidth.emplace_back((std::min(a[0], a[1]) + std::min(b[0], b[1])) / 16, e);
+    const auto [from, to] = endsOf(e);
+    byWidth.emplace_back((from->side + to->side) / 16, e);
   }
   std::stable_sort(byWidth.begin(), byWidth.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
+  tlp::LayoutProperty* layout = input->getElementLayout();
   lineStart.assign(1, 0);
   for (const auto& [width, e] : byWidth) {
     if (e.id >= lineIndex.size())
@@ -274,15 +286,16 @@ void FlatMapDrawing::readLayout() {
     lineIndex[e.id] = unsigned(lines.size());
     lines.push_back(e);
     lineWidths.push_back(width);
-    const auto& ends = graph->ends(e);
-    tlp::Coord from = layout->getNodeValue(ends.first);
-    auto addTo = [&](const tlp::Coord& to) {
-      segmentPoints.insert(segmentPoints.end(), {from[0], from[1], to[0], to[1]});
-      from = to;
+    const auto [source, target] = endsOf(e);
+    float x = source->x, y = source->y;
+    auto addTo = [&](float toX, float toY) {
+      segmentPoints.insert(segmentPoints.end(), {x, y, toX, toY});
+      x = toX;
+      y = toY;
     };
     for (const tlp::Coord& bend : layout->getEdgeValue(e))
-      addTo(bend);
-    addTo(layout->getNodeValue(ends.second));
+      addTo(bend[0], bend[1]);
+    addTo(target->x, target->y);
     lineStart.push_back(unsigned(segmentPoints.size() / 4));
   }
 }

@@ -57,11 +57,14 @@ protected:
 private:
   struct Station {
     tlp::node n;
-    float x, y, radius;
+    // Its place, half its larger side and its smaller side, in map units.
+    float x, y, radius, side;
   };
   struct ScreenMap;
 
   void readLayout();
+  void readStations();
+  void readLines();
   void buildGrid();
   void observe(tlp::GlGraphComposite* composite);
   void readColours();
