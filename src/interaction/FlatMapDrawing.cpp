@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -40,6 +41,8 @@ constexpr float kStationsPerCell = 4;
 constexpr float kThinLinePixels = 1.5f;
 constexpr float kSelectedLineWiderBy = 2;
 constexpr float kThinLineBand = 1.5f;
+// Threads setting the thin lines: the view's own and one more.
+constexpr unsigned kMostLineThreads = 2;
 constexpr unsigned kNone = std::numeric_limits<unsigned>::max();
 
 std::uint32_t packed(const tlp::Color& c) {
@@ -113,8 +116,12 @@ void blendOver(std::uint32_t& pixel, std::uint32_t colour) {
 // about the segment's centre. The band is wider than a pixel: the library's
 // smoothed lines of a pixel lay about that much colour (compared on the pictures
 // of maps of 10,000 stations, whose lines are translucent).
-void setSegment(std::uint32_t* image, int width, int height, float x0, float y0, float x1, float y1,
-                std::uint32_t colour) {
+// Only the rows from `firstRow` to `endRow` are written (the band of one thread);
+// the pixels set there do not depend on the band.
+void setSegment(std::uint32_t* image, int width, int height, int firstRow, int endRow, float x0,
+                float y0, float x1, float y1, std::uint32_t colour) {
+  if (std::max(y0, y1) < firstRow - 1 || std::min(y0, y1) > endRow + 1)
+    return;
   float t0 = 0, t1 = 1;
   if (!clipAxis(x0, x1 - x0, float(width), t0, t1) || !clipAxis(y0, y1 - y0, float(height), t0, t1))
     return;
@@ -127,14 +134,16 @@ void setSegment(std::uint32_t* image, int width, int height, float x0, float y0,
     std::swap(minor0, minor1);
   }
   const float slope = major1 > major0 ? (minor1 - minor0) / (major1 - major0) : 0;
-  const int across = steep ? width : height, along = steep ? height : width;
   auto lay = [&](int m, int n, float share) {
-    if (n < 0 || n >= across || m < 0 || m >= along || share <= 0)
+    const int column = steep ? n : m, row = steep ? m : n;
+    if (column < 0 || column >= width || row < firstRow || row >= endRow || share <= 0)
       return;
     std::uint32_t& pixel = steep ? image[std::size_t(m) * width + n] : image[std::size_t(n) * width + m];
     blendOver(pixel, scaled(colour, std::uint32_t(share * 256)));
   };
-  for (int m = int(major0); m <= int(major1); ++m) {
+  const int firstM = steep ? std::max(int(major0), firstRow) : int(major0);
+  const int lastM = steep ? std::min(int(major1), endRow - 1) : int(major1);
+  for (int m = firstM; m <= lastM; ++m) {
     const float centre = std::clamp(m + 0.5f, major0, major1);
     const float minor = minor0 + slope * (centre - major0);
     // The share of each pixel across under a band of the line's width there.
@@ -430,17 +439,33 @@ void FlatMapDrawing::drawThinLines(const ScreenMap& screen, float scale) {
     return;
   lineImage.assign(std::size_t(width) * height, 0);
   // Lines are sorted by width: the thin ones come first.
-  for (std::size_t i = 0; i < lines.size() && lineWidths[i] * scale < kThinLinePixels; ++i) {
+  std::size_t thin = 0;
+  while (thin < lines.size() && lineWidths[thin] * scale < kThinLinePixels)
+    ++thin;
+  // Each thread sets the pixels of its own band of rows, laying the lines in the
+  // same order as one thread would: the picture is the same.
+  const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, kMostLineThreads));
+  std::vector<std::thread> helpers;
+  for (int t = 1; t < threads; ++t)
+    helpers.emplace_back([&, t] { setThinLines(screen, thin, height * t / threads, height * (t + 1) / threads); });
+  setThinLines(screen, thin, 0, height / threads);
+  for (std::thread& helper : helpers)
+    helper.join();
+  layImageOverView(width, height);
+}
+
+void FlatMapDrawing::setThinLines(const ScreenMap& screen, std::size_t count, int firstRow, int endRow) {
+  const int width = screen.viewport[2], height = screen.viewport[3];
+  for (std::size_t i = 0; i < count; ++i) {
     if (lineSelected[i])
       continue;
     const std::uint32_t premultiplied = premultipliedColour(lineColours[i]);
     for (unsigned k = lineStart[i]; k < lineStart[i + 1]; ++k) {
       const float* s = &segmentPoints[4 * k];
-      setSegment(lineImage.data(), width, height, screen.x(s[0], s[1]), screen.y(s[0], s[1]),
-                 screen.x(s[2], s[3]), screen.y(s[2], s[3]), premultiplied);
+      setSegment(lineImage.data(), width, height, firstRow, endRow, screen.x(s[0], s[1]),
+                 screen.y(s[0], s[1]), screen.x(s[2], s[3]), screen.y(s[2], s[3]), premultiplied);
     }
   }
-  layImageOverView(width, height);
 }
 
 void FlatMapDrawing::layImageOverView(int width, int height) {

@@ -71,6 +71,7 @@ private:
   void readStationColours(unsigned i);
   void readLineColour(unsigned i);
   void drawThinLines(const ScreenMap& screen, float pixelsPerUnit);
+  void setThinLines(const ScreenMap& screen, std::size_t count, int firstRow, int endRow);
   void layImageOverView(int width, int height);
   void drawWideLines(const ScreenMap& screen, float pixelsPerUnit);
   void drawStations(const ScreenMap& screen, float pixelsPerUnit);
