@@ -349,7 +349,7 @@ bool FerroInterface::eventFilter(QObject* watched, QEvent* event) {
   auto* help = static_cast<QHelpEvent*>(event);
   tlp::SelectedEntity picked;
   if (ferroMapView->getScene()->getGlGraphComposite() != nullptr &&
-      ferroMapView->pickNodesEdges(help->x(), help->y(), picked, nullptr, true, false) &&
+      ferroMapView->pickElement(help->x(), help->y(), picked, true, false) &&
       picked.getEntityType() == tlp::SelectedEntity::NODE_SELECTED)
     QToolTip::showText(help->globalPos(), stationToolTip(picked.getNode()), ferroMapView);
   else

@@ -175,7 +175,7 @@ void selectEdgeFlow(tlp::Graph* clusterGraph, const tlp::edge& e, bool value) {
 bool handleFlowEvent(tlp::GlMainWidget* glMainWidget, QMouseEvent* qMouseEv,
                      std::optional<MapEdit>* edit) {
   tlp::SelectedEntity picked;
-  if (!glMainWidget->pickNodesEdges(qMouseEv->x(), qMouseEv->y(), picked))
+  if (!pickElement(glMainWidget, qMouseEv->x(), qMouseEv->y(), picked))
     return false;
   tlp::Graph* graph = shownGraph(glMainWidget);
   if (graph == nullptr)

@@ -1,5 +1,6 @@
 #include "interaction/MapGlWidget.h"
 
+#include "interaction/FlatMapDrawing.h"
 #include "interaction/MapNavigator.h"
 
 #include <QTimer>
@@ -9,16 +10,12 @@
 #include <tulip/GlGraphInputData.h>
 #include <tulip/GlLayer.h>
 #include <tulip/GlScene.h>
-#include <tulip/GlVertexArrayManager.h>
-#include <tulip/IntegerProperty.h>
-#include <tulip/TulipViewSettings.h>
+#include <tulip/Camera.h>
 
 MapGlWidget::MapGlWidget(QWidget* parent) : tlp::GlMainWidget(parent) {}
 
 MapGlWidget::~MapGlWidget() {
-  // The graph entity outlives this part of the view: leave it no pointer to the
-  // shapes that go now.
-  restoreGraphShapes();
+  dropFlatDrawing();
 }
 
 void MapGlWidget::requestDraw() {
@@ -36,12 +33,9 @@ QSize deviceSize(const QWidget* widget) {
 // the map, or between tries while the window is not yet on screen.
 constexpr int kScreenPause = 50;
 
-// Makes the graph entity's vertex arrays follow its (new) shape property.
-void useShapes(tlp::GlGraphInputData* input, tlp::IntegerProperty* shapes) {
-  input->setElementShape(shapes);
-  input->getGlVertexArrayManager()->setInputData(input);
-  input->getGlVertexArrayManager()->setHaveToComputeAll(true);
-}
+// Pointer distance, in pixels, within which an element counts as under it: the
+// library picks within a box of 3 pixels.
+constexpr float kPickPixels = 2.f;
 
 } // namespace
 
@@ -56,34 +50,54 @@ void MapGlWidget::deferSceneDrawing() {
 }
 
 void MapGlWidget::setPlainLines(bool plain) {
-  restoreGraphShapes();
+  dropFlatDrawing();
   tlp::GlGraphComposite* composite = getScene()->getGlGraphComposite();
-  if (!plain || composite == nullptr)
+  tlp::GlLayer* layer = getScene()->getLayer("Main");
+  if (!plain || composite == nullptr || layer == nullptr)
     return;
-  tlp::GlGraphInputData* input = composite->getInputData();
-  // Stations keep their glyphs; only the edges change. The copy is made once: the
-  // map's shapes do not change while it is shown.
-  plainShapes = std::make_unique<tlp::IntegerProperty>(input->getGraph());
-  plainShapes->copy(input->getElementShape());
-  plainShapes->setAllEdgeValue(tlp::EdgeShape::Polyline);
+  flatDrawing = new FlatMapDrawing(composite);
   plainComposite = composite;
-  useShapes(input, plainShapes.get());
+  composite->setVisible(false);
+  layer->addGlEntity(flatDrawing, "flat map");
   requestDraw();
 }
 
 bool MapGlWidget::hasPlainLines() {
-  return plainShapes != nullptr && getScene()->getGlGraphComposite() == plainComposite;
+  return flatDrawing != nullptr && getScene()->getGlGraphComposite() == plainComposite;
 }
 
-void MapGlWidget::restoreGraphShapes() {
-  if (plainShapes == nullptr)
+void MapGlWidget::dropFlatDrawing() {
+  if (flatDrawing == nullptr)
     return;
-  if (hasPlainLines()) {
-    tlp::GlGraphInputData* input = plainComposite->getInputData();
-    useShapes(input, input->getGraph()->getProperty<tlp::IntegerProperty>("viewShape"));
-  }
-  plainShapes.reset();
+  if (hasPlainLines())
+    plainComposite->setVisible(true);
+  if (tlp::GlLayer* layer = getScene()->getLayer("Main"))
+    layer->deleteGlEntity(flatDrawing);
+  delete flatDrawing;
+  flatDrawing = nullptr;
   plainComposite = nullptr;
+}
+
+bool MapGlWidget::pickElement(int x, int y, tlp::SelectedEntity& picked, bool nodes, bool edges) {
+  if (!hasPlainLines())
+    return pickNodesEdges(x, y, picked, nullptr, nodes, edges);
+  tlp::Camera& camera = getScene()->getGraphCamera();
+  makeCurrent();
+  const tlp::Coord centre = camera.getCenter();
+  const float pixelsPerUnit =
+      (camera.worldTo2DViewport(centre + tlp::Coord(1, 0, 0)) - camera.worldTo2DViewport(centre)).norm();
+  if (!(pixelsPerUnit > 0))
+    return false;
+  const tlp::Coord at = MapNavigator::mapPointAt(this, QPointF(x, y));
+  tlp::node station;
+  tlp::edge line;
+  if (!flatDrawing->pick(at, 1 / pixelsPerUnit, kPickPixels * devicePixelRatioF(), nodes, edges,
+                         station, line))
+    return false;
+  tlp::Graph* graph = plainComposite->getGraph();
+  picked = station.isValid() ? tlp::SelectedEntity(graph, station.id, tlp::SelectedEntity::NODE_SELECTED)
+                             : tlp::SelectedEntity(graph, line.id, tlp::SelectedEntity::EDGE_SELECTED);
+  return true;
 }
 
 void MapGlWidget::drawBackgroundOnly() {
@@ -108,6 +122,9 @@ void MapGlWidget::drawBackgroundOnly() {
 void MapGlWidget::paintEvent(QPaintEvent*) {
   if (getScene()->getGlGraphComposite() == nullptr)
     return;
+  // A new graph entity is drawn by the library.
+  if (flatDrawing != nullptr && !hasPlainLines())
+    dropFlatDrawing();
   // Without SwapBuffers the library does not ask for the next paint; the picture
   // reaches the screen when this paint ends. Without RenderScene it copies the
   // stored drawing, or draws anew when the size has changed.
@@ -129,6 +146,13 @@ void MapGlWidget::paintEvent(QPaintEvent*) {
   render(options);
   if (options.testFlag(RenderScene))
     emit sceneDrawn();
+}
+
+bool pickElement(tlp::GlMainWidget* view, int x, int y, tlp::SelectedEntity& picked, bool nodes,
+                 bool edges) {
+  if (auto* mapView = qobject_cast<MapGlWidget*>(view))
+    return mapView->pickElement(x, y, picked, nodes, edges);
+  return view->pickNodesEdges(x, y, picked, nullptr, nodes, edges);
 }
 
 void requestDraw(tlp::GlMainWidget* view) {

@@ -14,10 +14,10 @@
 
 #include <tulip/GlMainWidget.h>
 
-#include <memory>
+class FlatMapDrawing;
 
 namespace tlp {
-class IntegerProperty;
+class SelectedEntity;
 }
 
 class MapGlWidget : public tlp::GlMainWidget {
@@ -40,15 +40,20 @@ public:
   // bar) reaches the screen first. sceneDrawn() tells when the map is there.
   void deferSceneDrawing();
 
-  // With plain lines the view draws every edge of the shown graph as straight
-  // segments through its bends, whatever shape the graph gives it; the graph keeps
-  // its shapes. The library keeps a few hundred points per curved edge in its
-  // vertex arrays, gigabytes on a map of 100,000 stations, where the lines are a
-  // few pixels long and look the same either way. Call it after the graph is in
-  // the view; a new graph entity draws the graph's shapes again. The shown graph
-  // must outlive the view (or be replaced in it) while its lines are plain.
+  // With plain lines the view draws the shown graph itself (FlatMapDrawing), in
+  // place of the library's graph entity: every edge as straight segments through
+  // its bends, whatever shape the graph gives it (the graph keeps its shapes),
+  // stations as discs. The library keeps a few hundred points per curved edge and
+  // walks every element each frame: gigabytes and seconds per frame on a map of
+  // 100,000 stations, where lines are a few pixels long and look the same either
+  // way. Call it after the graph is in the view; a new graph entity is drawn by
+  // the library again. The graph's layout and sizes must not change meanwhile.
   void setPlainLines(bool plain);
   bool hasPlainLines();
+
+  // The station under the widget point (x, y), else the line, as the library's
+  // pickNodesEdges finds them (which cannot see the lines drawn plain).
+  bool pickElement(int x, int y, tlp::SelectedEntity& picked, bool nodes = true, bool edges = true);
 
 signals:
   // After a paint that drew the scene anew.
@@ -59,19 +64,23 @@ protected:
 
 private:
   void drawBackgroundOnly();
-  void restoreGraphShapes();
+  void dropFlatDrawing();
 
   QRect paintedArea;
   bool sceneChanged = true;
   bool fitted = false;
   bool sceneDeferred = false;
   QSize fittedSize;
-  // The shapes drawn in place of the graph's own, and the graph entity drawing them.
-  std::unique_ptr<tlp::IntegerProperty> plainShapes;
+  // The drawing in place of the graph entity's (in the layer "Main", owned by the
+  // view) and the entity it stands for.
+  FlatMapDrawing* flatDrawing = nullptr;
   tlp::GlGraphComposite* plainComposite = nullptr;
 };
 
 // requestDraw() for our views; an immediate draw for any other graph view.
 void requestDraw(tlp::GlMainWidget* view);
+// pickElement() for our views; the library's picking for any other graph view.
+bool pickElement(tlp::GlMainWidget* view, int x, int y, tlp::SelectedEntity& picked,
+                 bool nodes = true, bool edges = true);
 
 #endif

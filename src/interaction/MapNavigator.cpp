@@ -28,11 +28,12 @@ constexpr float kPanFraction = 0.1f;
 constexpr double kFitMarginAcross = 70;
 constexpr double kFitMarginUpDown = 50;
 
-// The map point (in the plane of the camera's centre) shown at a widget position.
+} // namespace
+
 // The library's own inverse, Camera::viewportTo3DWorld, mirrors its result about
 // the centre in Tulip 5.4; this inverts the forward projection instead, which is
 // affine for the map's flat camera.
-tlp::Coord mapPointAt(tlp::GlMainWidget* view, const QPointF& at) {
+tlp::Coord MapNavigator::mapPointAt(tlp::GlMainWidget* view, const QPointF& at) {
   view->makeCurrent();
   const tlp::Camera& camera = view->getScene()->getGraphCamera();
   const tlp::Coord centre = camera.getCenter();
@@ -48,6 +49,8 @@ tlp::Coord mapPointAt(tlp::GlMainWidget* view, const QPointF& at) {
   return centre + tlp::Coord(float((dx * alongY[1] - dy * alongY[0]) / determinant),
                              float((alongX[0] * dy - alongX[1] * dx) / determinant), 0);
 }
+
+namespace {
 
 void markFitted(tlp::GlMainWidget* view, bool fitted) {
   if (auto* mapView = qobject_cast<MapGlWidget*>(view))

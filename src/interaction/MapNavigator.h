@@ -7,6 +7,9 @@
 // (the library's pan two pixels). Other events go on to the library's navigators.
 
 #include <QObject>
+#include <QPointF>
+
+#include <tulip/Coord.h>
 
 class QPoint;
 
@@ -23,6 +26,8 @@ public:
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
+  // The map point (in the plane of the camera's centre) shown at a widget position.
+  static tlp::Coord mapPointAt(tlp::GlMainWidget* view, const QPointF& at);
   // Zooms the view by factor (above 1: in) keeping the map point under `at`, in
   // widget coordinates, in place.
   static void zoomAt(tlp::GlMainWidget* view, const QPoint& at, double factor);

@@ -154,12 +154,18 @@ private slots:
     second->getProperty<tlp::LayoutProperty>("viewLayout")->setNodeValue(b, tlp::Coord(1, 0, 0));
     second->getProperty<tlp::LayoutProperty>("viewLayout")->setNodeValue(far, tlp::Coord(0, 900, 0));
     QVERIFY(hasShortLinesWhenFitted(second.get()));
-    const tlp::GlGraphInputData* input = view->getScene()->getGlGraphComposite()->getInputData();
-    controller.ferroMapView->setPlainLines(true);
-    QCOMPARE(input->getElementShape()->getEdgeValue(line), int(tlp::EdgeShape::Polyline));
+    MapGlWidget* mapView = controller.ferroMapView;
+    mapView->setPlainLines(true);
+    QVERIFY(mapView->hasPlainLines() && !view->getScene()->getGlGraphComposite()->isVisible());
     QCOMPARE(shapes->getEdgeValue(line), int(tlp::EdgeShape::CatmullRomCurve));
-    controller.ferroMapView->setPlainLines(false);
-    QCOMPARE(input->getElementShape(), shapes);
+    mapView->setPlainLines(false);
+    QVERIFY(!mapView->hasPlainLines() && view->getScene()->getGlGraphComposite()->isVisible());
+    // A new graph entity is drawn by the library; the view's own drawing of the
+    // old one, deleted with it, draws nothing.
+    mapView->setPlainLines(true);
+    controller.openGraphOnGlWidget(first.get(), &empty, view);
+    QVERIFY(!mapView->hasPlainLines());
+    view->createPicture(10, 10, false);
   }
 
   void exampleMapIsShownAndNavigable() {
@@ -217,6 +223,38 @@ private slots:
     const QPoint halfWay = projected(view, (layout->getNodeValue(major) + layout->getNodeValue(ordinary)) / 2.f);
     QVERIFY(graph->existEdge(major, ordinary).isValid() && !controller->ferroMapView->hasPlainLines());
     QVERIFY(qGray(picture.pixel(halfWay)) < 220);
+
+    // Drawn by the view itself, as large maps are, stations keep their colours,
+    // the pointer finds stations and lines, and a selected line takes the
+    // selection colour.
+    auto* mapView = controller->ferroMapView;
+    mapView->setPlainLines(true);
+    const tlp::edge line = graph->existEdge(major, ordinary);
+    std::vector<tlp::Coord> chain = layout->getEdgeValue(line);
+    chain.insert(chain.begin(), layout->getNodeValue(major));
+    chain.push_back(layout->getNodeValue(ordinary));
+    std::size_t longest = 0;
+    for (std::size_t k = 1; k + 1 < chain.size(); ++k)
+      if (chain[k].dist(chain[k + 1]) > chain[longest].dist(chain[longest + 1]))
+        longest = k;
+    const QPoint onLine = projected(view, (chain[longest] + chain[longest + 1]) / 2.f);
+    tlp::SelectedEntity picked;
+    QVERIFY(pickElement(view, onLine.x(), onLine.y(), picked) && picked.getEdge() == line);
+    const QPoint atMajor = projectedCentre(view, graph, major);
+    QVERIFY(pickElement(view, atMajor.x(), atMajor.y(), picked) && picked.getNode() == major);
+    auto* selection = graph->getProperty<tlp::BooleanProperty>("viewSelection");
+    selection->setEdgeValue(line, true);
+    const QImage flat = view->createPicture(view->width(), view->height(), false);
+    selection->setEdgeValue(line, false);
+    mapView->setPlainLines(false);
+    QCOMPARE(QColor(flat.pixel(atMajor)), QColor(255, 255, 255));
+    QCOMPARE(QColor(flat.pixel(projectedCentre(view, graph, ordinary))), QColor(180, 180, 180));
+    const tlp::Color selected =
+        view->getScene()->getGlGraphComposite()->getRenderingParameters().getSelectionColor();
+    // (The line's smoothed edge may pass through the pixel.)
+    const QColor drawn(flat.pixel(onLine));
+    QVERIFY(std::abs(drawn.red() - selected[0]) + std::abs(drawn.green() - selected[1]) +
+                std::abs(drawn.blue() - selected[2]) < 40);
 
     // While nothing changes nothing is drawn.
     QTest::qWait(200);
