@@ -234,12 +234,26 @@ void DynamicGraphSmallMultiples::populateSMView() {
   showPosition();
 }
 
+namespace {
+
+// Counts past a billion are read as orders of magnitude; a count that stopped at the
+// largest number (see saturatingSum) is only a lower bound.
+QString pathCount(std::uint64_t count) {
+  if (count == UINT64_MAX)
+    return "more than 1.8e+19";
+  if (count < 1000000000)
+    return QString::number(count);
+  return QString::number(static_cast<double>(count), 'g', 3);
+}
+
+} // namespace
+
 void DynamicGraphSmallMultiples::showPosition() {
   if (curPath.empty())
     return;
   statusBar->showMessage(QString("Path %1 of %2 - stations %3 to %4 of %5")
-                             .arg(pathNumber())
-                             .arg(pathTotal)
+                             .arg(pathCount(pathNumber()))
+                             .arg(pathCount(pathTotal))
                              .arg(curStart + 1)
                              .arg(std::min<std::size_t>(curEnd, curPath.size()))
                              .arg(curPath.size()));
