@@ -109,21 +109,32 @@ void FlowGraphArrays::addLeadIns(std::vector<std::pair<int, unsigned int>>& firs
       addEdge(addChain(time - 1), station);
 }
 
+// The stars of the edges edgeAt(0) to edgeAt(count - 1), each joining its source's
+// and then its target's in that order: node n's from around[first[n]] to
+// around[first[n + 1]].
+template <typename EdgeAt>
+void FlowGraphArrays::starsOf(std::size_t count, EdgeAt edgeAt, std::vector<unsigned int>& first,
+                              std::vector<unsigned int>& around) const {
+  first.assign(isStation.size() + 1, 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    ++first[source[edgeAt(i)] + 1];
+    ++first[target[edgeAt(i)] + 1];
+  }
+  for (std::size_t n = 1; n < first.size(); ++n)
+    first[n] += first[n - 1];
+  around.resize(first.back());
+  std::vector<unsigned int> next(first.begin(), first.end() - 1);
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned int e = edgeAt(i);
+    around[next[source[e]]++] = e;
+    around[next[target[e]]++] = e;
+  }
+}
+
 // Edges join the stars of their source and then of their target as they are added.
 void FlowGraphArrays::buildStars() {
-  starBegin.assign(isStation.size() + 1, 0);
-  for (unsigned int e = 0; e < source.size(); ++e) {
-    ++starBegin[source[e] + 1];
-    ++starBegin[target[e] + 1];
-  }
-  for (std::size_t n = 1; n < starBegin.size(); ++n)
-    starBegin[n] += starBegin[n - 1];
-  star.resize(starBegin.back());
-  std::vector<unsigned int> next(starBegin.begin(), starBegin.end() - 1);
-  for (unsigned int e = 0; e < source.size(); ++e) {
-    star[next[source[e]]++] = e;
-    star[next[target[e]]++] = e;
-  }
+  starsOf(
+      source.size(), [](std::size_t i) { return static_cast<unsigned int>(i); }, starBegin, star);
 }
 
 void FlowGraphArrays::deleteEdge(unsigned int e) {
@@ -251,11 +262,7 @@ void FlowGraphArrays::deleteChain(unsigned int dummy) {
   for (unsigned int n : deletion)
     deleteNode(n);
   if (from != kNone && to != kNone) {
-    vanishEdges.push_back(static_cast<unsigned int>(source.size()));
-    source.push_back(from);
-    target.push_back(to);
-    alive.push_back(1);
-    edges.add(vanishEdges.back());
+    vanishEdges.push_back(addEdge(from, to));
   }
 }
 
@@ -325,13 +332,7 @@ void FlowGraphArrays::buildMap(tlp::Graph* map, const std::vector<tlp::Coord>& p
   for (tlp::node& n : labels.stations)
     n = node[n.id];
 
-  auto* isDummy = map->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
-  isDummy->setAllNodeValue(true);
-  auto* labelPositions = map->getLocalProperty<tlp::IntegerProperty>("viewLabelPosition");
-  for (unsigned int n : stationOrder) {
-    isDummy->setNodeValue(node[n], false);
-    labelPositions->setNodeValue(node[n], labelPosition[n]);
-  }
+  markStations(map, [&node](unsigned int n) { return node[n]; });
   auto* major = map->getLocalProperty<tlp::BooleanProperty>("Is Major Station");
   major->setAllNodeValue(false);
   for (unsigned int n : nodes.at)
@@ -360,19 +361,10 @@ void FlowGraphArrays::buildMap(tlp::Graph* map, const std::vector<tlp::Coord>& p
 // in that order too; the library's pipeline has them in the order they were made, the
 // vanish edges last.
 void FlowGraphArrays::orderStars(tlp::Graph* map, const std::vector<tlp::edge>& edge) const {
-  std::vector<unsigned int> vanishBegin(isStation.size() + 1, 0);
-  for (unsigned int e : vanishEdges) {
-    ++vanishBegin[source[e] + 1];
-    ++vanishBegin[target[e] + 1];
-  }
-  for (std::size_t n = 1; n < vanishBegin.size(); ++n)
-    vanishBegin[n] += vanishBegin[n - 1];
-  std::vector<unsigned int> vanishStar(vanishBegin.back());
-  std::vector<unsigned int> next(vanishBegin.begin(), vanishBegin.end() - 1);
-  for (unsigned int e : vanishEdges) {
-    vanishStar[next[source[e]]++] = e;
-    vanishStar[next[target[e]]++] = e;
-  }
+  std::vector<unsigned int> vanishBegin, vanishStar;
+  starsOf(
+      vanishEdges.size(), [this](std::size_t i) { return vanishEdges[i]; }, vanishBegin,
+      vanishStar);
   std::vector<tlp::edge> order;
   for (unsigned int i = 0; i < nodes.at.size(); ++i) {
     const unsigned int n = nodes.at[i];
@@ -396,19 +388,26 @@ void FlowGraphArrays::renameStations(const std::vector<tlp::node>& node) const {
     }
 }
 
+// Every node of the graph a dummy but the stations, which get their label positions;
+// node(n) is the graph's node for node n of the arrays.
+void FlowGraphArrays::markStations(tlp::Graph* graph,
+                                   const std::function<tlp::node(unsigned int)>& node) const {
+  auto* isDummy = graph->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
+  isDummy->setAllNodeValue(true);
+  auto* labelPositions = graph->getLocalProperty<tlp::IntegerProperty>("viewLabelPosition");
+  for (unsigned int n : stationOrder) {
+    isDummy->setNodeValue(node(n), false);
+    labelPositions->setNodeValue(node(n), labelPosition[n]);
+  }
+}
+
 void FlowGraphArrays::toLibraryGraph(tlp::Graph* graph) const {
   graph->addNodes(static_cast<unsigned int>(isStation.size()));
   std::vector<std::pair<tlp::node, tlp::node>> ends;
   for (unsigned int e = 0; e < source.size(); ++e)
     ends.emplace_back(tlp::node(source[e]), tlp::node(target[e]));
   graph->addEdges(ends);
-  auto* isDummy = graph->getLocalProperty<tlp::BooleanProperty>("Is Dummy");
-  isDummy->setAllNodeValue(true);
-  auto* labelPositions = graph->getLocalProperty<tlp::IntegerProperty>("viewLabelPosition");
-  for (unsigned int n : stationOrder) {
-    isDummy->setNodeValue(tlp::node(n), false);
-    labelPositions->setNodeValue(tlp::node(n), labelPosition[n]);
-  }
+  markStations(graph, [](unsigned int n) { return tlp::node(n); });
   for (const auto& [cluster, byTime] : clusterTimeToNode)
     for (const auto& [time, slot] : byTime)
       nodeToClusterTime[slot] = std::make_pair(cluster, time);

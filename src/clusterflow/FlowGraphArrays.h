@@ -25,6 +25,8 @@
 #include "clusterflow/GenClusterMap.h"
 #include "hierarchy/LayeredDrawing.h"
 
+#include <cstddef>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -72,6 +74,9 @@ private:
   unsigned int addChain(int length);
   void addLeadIns(std::vector<std::pair<int, unsigned int>>& firsts);
   void buildStars();
+  template <typename EdgeAt>
+  void starsOf(std::size_t count, EdgeAt edgeAt, std::vector<unsigned int>& first,
+               std::vector<unsigned int>& around) const;
   void deleteEdge(unsigned int e);
   void deleteNode(unsigned int n);
   unsigned int firstNeighbour(unsigned int n, bool in) const;
@@ -82,6 +87,7 @@ private:
   void buildMap(tlp::Graph* map, const std::vector<tlp::Coord>& positions);
   void orderStars(tlp::Graph* map, const std::vector<tlp::edge>& edges) const;
   void setProperties(tlp::Graph* map, const std::vector<tlp::edge>& edges);
+  void markStations(tlp::Graph* graph, const std::function<tlp::node(unsigned int)>& node) const;
   void renameStations(const std::vector<tlp::node>& nodes) const;
 
   std::vector<char> isStation;      // per node

@@ -12,9 +12,6 @@
 
 namespace {
 
-const float kNodeSpacing = kMapNodeSpacing;
-const float kLayerSpacing = kMapLayerSpacing;
-
 // Where "Hierarchical Graph" puts each node, in the graph's node order. The map
 // replaces every edge's bends, so the positions are taken from the layout engine
 // directly, which spares the millions of bends that the plug-in would compute and
@@ -56,8 +53,8 @@ void subwayLayout(tlp::Graph* splitMergeGraph) {
     return;
 
   tlp::DataSet parameters;
-  parameters.set("node spacing", kNodeSpacing);
-  parameters.set("layer spacing", kLayerSpacing);
+  parameters.set("node spacing", kMapNodeSpacing);
+  parameters.set("layer spacing", kMapLayerSpacing);
 
   // Shares of the stage, from a run of the 100,000-station benchmark set.
   setStageShare(0, 0.55);
@@ -74,7 +71,7 @@ void subwayLayout(tlp::Graph* splitMergeGraph) {
   // The deletions renew the graph's property objects.
   viewLayout = splitMergeGraph->getLocalProperty<tlp::LayoutProperty>("viewLayout");
   setStageShare(0.8, 0.9);
-  compactColumns(splitMergeGraph, viewLayout, kNodeSpacing);
+  compactColumns(splitMergeGraph, viewLayout, kMapNodeSpacing);
   reportStageProgress(1, 1);
   setStageShare(0.9, 1);
 
