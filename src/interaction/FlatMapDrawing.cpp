@@ -1,5 +1,7 @@
 #include "interaction/FlatMapDrawing.h"
 
+#include "interaction/MapProjection.h"
+
 #include <tulip/BooleanProperty.h>
 #include <tulip/Camera.h>
 #include <tulip/ColorProperty.h>
@@ -63,11 +65,13 @@ void putColour(std::vector<std::uint8_t>& to, std::size_t at, const tlp::Color& 
     to[4 * at + i] = colour[i];
 }
 
-// Pixels per map unit at the camera's centre: the map's camera is flat.
-float pixelsPerUnit(tlp::Camera* camera) {
-  const tlp::Coord centre = camera->getCenter();
-  return (camera->worldTo2DViewport(centre + tlp::Coord(1, 0, 0)) - camera->worldTo2DViewport(centre))
-      .norm();
+// Whether the segment from (s[0], s[1]) to (s[2], s[3]) may show in the view
+// widened by `margin` pixels.
+bool segmentInView(const MapProjection& screen, const float* s, float margin) {
+  const float x0 = screen.x(s[0], s[1]), y0 = screen.y(s[0], s[1]);
+  const float x1 = screen.x(s[2], s[3]), y1 = screen.y(s[2], s[3]);
+  return std::max(x0, x1) >= -margin && std::min(x0, x1) <= screen.viewport[2] + margin &&
+         std::max(y0, y1) >= -margin && std::min(y0, y1) <= screen.viewport[3] + margin;
 }
 
 float squaredDistanceToSegment(float px, float py, const float* s) {
@@ -182,29 +186,6 @@ tlp::RectangleInt2D smallestLabelBox(int position, float x, float y, float radiu
 
 } // namespace
 
-// The camera's projection of the map plane, which is affine for the map's flat
-// camera: one product per point instead of the library's matrices. Results are in
-// pixels from the viewport's lower left corner.
-struct FlatMapDrawing::ScreenMap {
-  explicit ScreenMap(tlp::Camera* camera) : viewport(camera->getViewport()) {
-    const tlp::Coord centre = camera->getCenter();
-    origin = camera->worldTo2DViewport(centre);
-    alongX = camera->worldTo2DViewport(centre + tlp::Coord(1, 0, 0)) - origin;
-    alongY = camera->worldTo2DViewport(centre + tlp::Coord(0, 1, 0)) - origin;
-    origin -= alongX * centre[0] + alongY * centre[1];
-    origin -= tlp::Coord(float(viewport[0]), float(viewport[1]), 0);
-  }
-  float x(float mapX, float mapY) const { return origin[0] + alongX[0] * mapX + alongY[0] * mapY; }
-  float y(float mapX, float mapY) const { return origin[1] + alongX[1] * mapX + alongY[1] * mapY; }
-  bool segmentInView(const float* s, float margin) const {
-    const float x0 = x(s[0], s[1]), y0 = y(s[0], s[1]), x1 = x(s[2], s[3]), y1 = y(s[2], s[3]);
-    return std::max(x0, x1) >= -margin && std::min(x0, x1) <= viewport[2] + margin &&
-           std::max(y0, y1) >= -margin && std::min(y0, y1) <= viewport[3] + margin;
-  }
-  tlp::Vector<int, 4> viewport;
-  tlp::Coord origin, alongX, alongY;
-};
-
 FlatMapDrawing::FlatMapDrawing(tlp::GlGraphComposite* composite) : input(composite->getInputData()) {
   readLayout();
   buildGrid();
@@ -315,6 +296,14 @@ int FlatMapDrawing::cellOf(float x, float y) const {
   return row * columns + column;
 }
 
+template <typename Visit>
+void FlatMapDrawing::forCellsIn(float x0, float y0, float x1, float y1, Visit visit) const {
+  const int c0 = cellOf(x0, y0), c1 = cellOf(x1, y1);
+  for (int row = c0 / columns; row <= c1 / columns; ++row)
+    for (int column = c0 % columns; column <= c1 % columns; ++column)
+      visit(row * columns + column);
+}
+
 void FlatMapDrawing::buildGrid() {
   tlp::Coord low(std::numeric_limits<float>::max(), std::numeric_limits<float>::max(), 0);
   tlp::Coord high = -low;
@@ -342,10 +331,7 @@ void FlatMapDrawing::buildGrid() {
   // Each item goes to every cell its box touches (a station's with its disc).
   std::vector<std::pair<int, int>> entries;
   auto addBox = [&](int item, float x0, float y0, float x1, float y1) {
-    const int c0 = cellOf(x0, y0), c1 = cellOf(x1, y1);
-    for (int row = c0 / columns; row <= c1 / columns; ++row)
-      for (int column = c0 % columns; column <= c1 % columns; ++column)
-        entries.emplace_back(row * columns + column, item);
+    forCellsIn(x0, y0, x1, y1, [&](int cell) { entries.emplace_back(cell, item); });
   };
   for (std::size_t i = 0; i < stations.size(); ++i) {
     const Station& s = stations[i];
@@ -414,10 +400,10 @@ void FlatMapDrawing::draw(float, tlp::Camera* camera) {
     return;
   if (coloursStale || !changedStations.empty() || !changedLines.empty())
     readColours();
-  const float scale = pixelsPerUnit(camera);
+  const MapProjection screen(*camera);
+  const float scale = screen.pixelsPerUnit();
   if (!(scale > 0))
     return;
-  const ScreenMap screen(camera);
   glPushAttrib(GL_ALL_ATTRIB_BITS);
   glActiveTexture(GL_TEXTURE0);
   glDisable(GL_LIGHTING);
@@ -433,7 +419,7 @@ void FlatMapDrawing::draw(float, tlp::Camera* camera) {
   glPopAttrib();
 }
 
-void FlatMapDrawing::drawThinLines(const ScreenMap& screen, float scale) {
+void FlatMapDrawing::drawThinLines(const MapProjection& screen, float scale) {
   const int width = screen.viewport[2], height = screen.viewport[3];
   if (width <= 0 || height <= 0)
     return;
@@ -454,7 +440,7 @@ void FlatMapDrawing::drawThinLines(const ScreenMap& screen, float scale) {
   layImageOverView(width, height);
 }
 
-void FlatMapDrawing::setThinLines(const ScreenMap& screen, std::size_t count, int firstRow, int endRow) {
+void FlatMapDrawing::setThinLines(const MapProjection& screen, std::size_t count, int firstRow, int endRow) {
   const int width = screen.viewport[2], height = screen.viewport[3];
   for (std::size_t i = 0; i < count; ++i) {
     if (lineSelected[i])
@@ -505,7 +491,7 @@ void FlatMapDrawing::layImageOverView(int width, int height) {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-void FlatMapDrawing::drawWideLines(const ScreenMap& screen, float scale) {
+void FlatMapDrawing::drawWideLines(const MapProjection& screen, float scale) {
   // Wide lines first, selected lines over them, as the library puts them on top.
   if (input->parameters->isAntialiased())
     glEnable(GL_LINE_SMOOTH);
@@ -520,7 +506,7 @@ void FlatMapDrawing::drawWideLines(const ScreenMap& screen, float scale) {
       const std::uint8_t* c = reinterpret_cast<const std::uint8_t*>(&lineColours[i]);
       for (unsigned k = lineStart[i]; k < lineStart[i + 1]; ++k) {
         const float* s = &segmentPoints[4 * k];
-        if (!screen.segmentInView(s, width))
+        if (!segmentInView(screen, s, width))
           continue;
         if (width != drawnWidth) {
           glEnd();
@@ -537,7 +523,7 @@ void FlatMapDrawing::drawWideLines(const ScreenMap& screen, float scale) {
   }
 }
 
-void FlatMapDrawing::drawStations(const ScreenMap& screen, float scale) {
+void FlatMapDrawing::drawStations(const MapProjection& screen, float scale) {
   glDisable(GL_POINT_SMOOTH);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
@@ -576,7 +562,7 @@ void FlatMapDrawing::drawStations(const ScreenMap& screen, float scale) {
   drawBigStations(screen, first, scale);
 }
 
-void FlatMapDrawing::drawBigStations(const ScreenMap& screen, std::size_t first, float scale) {
+void FlatMapDrawing::drawBigStations(const MapProjection& screen, std::size_t first, float scale) {
   // Stations wider than any point: few are in view when they are that large.
   for (; first < stations.size(); ++first) {
     const Station& s = stations[first];
@@ -636,7 +622,7 @@ void FlatMapDrawing::makeDiscTexture() {
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kSide, kSide, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 }
 
-void FlatMapDrawing::drawLabels(tlp::Camera* camera, const ScreenMap& screen, float scale) {
+void FlatMapDrawing::drawLabels(tlp::Camera* camera, const MapProjection& screen, float scale) {
   if (!input->parameters->isViewNodeLabel())
     return;
   // Labels go where no label is yet, selected stations first, then by falling
@@ -746,15 +732,6 @@ void FlatMapDrawing::drawLabel(tlp::GlLabel& label, const Station& s, const tlp:
   label.drawWithStencil(pixels * pixels, camera);
 }
 
-std::vector<int> FlatMapDrawing::cellsAround(float x, float y, float reach) const {
-  std::vector<int> cells;
-  const int c0 = cellOf(x - reach, y - reach), c1 = cellOf(x + reach, y + reach);
-  for (int row = c0 / columns; row <= c1 / columns; ++row)
-    for (int column = c0 % columns; column <= c1 % columns; ++column)
-      cells.push_back(row * columns + column);
-  return cells;
-}
-
 bool FlatMapDrawing::pick(const tlp::Coord& at, float unitsPerPixel, float pixels, bool pickStations,
                           bool pickLines, tlp::node& station, tlp::edge& line) const {
   if (input == nullptr || cellStart.empty())
@@ -762,7 +739,8 @@ bool FlatMapDrawing::pick(const tlp::Coord& at, float unitsPerPixel, float pixel
   const float reach = pixels * unitsPerPixel;
   const float maxRadius = stations.empty() ? 0 : stations.back().radius;
   float bestStation = std::numeric_limits<float>::max(), bestLine = bestStation;
-  for (const int cell : cellsAround(at[0], at[1], reach + maxRadius))
+  const float around = reach + maxRadius;
+  forCellsIn(at[0] - around, at[1] - around, at[0] + around, at[1] + around, [&](int cell) {
     for (unsigned k = cellStart[cell]; k < cellStart[cell + 1]; ++k) {
       const int item = cellItems[k];
       if (item >= 0 && pickStations) {
@@ -781,6 +759,7 @@ bool FlatMapDrawing::pick(const tlp::Coord& at, float unitsPerPixel, float pixel
         }
       }
     }
+  });
   if (bestStation < std::numeric_limits<float>::max()) {
     line = tlp::edge();
     return true;

@@ -34,6 +34,7 @@ class GlGraphInputData;
 class GlLabel;
 struct OcclusionTest;
 } // namespace tlp
+struct MapProjection;
 
 class FlatMapDrawing : public tlp::GlSimpleEntity, public tlp::Observable {
 public:
@@ -60,8 +61,6 @@ private:
     // Its place, half its larger side and its smaller side, in map units.
     float x, y, radius, side;
   };
-  struct ScreenMap;
-
   void readLayout();
   void readStations();
   void readLines();
@@ -70,19 +69,22 @@ private:
   void readColours();
   void readStationColours(unsigned i);
   void readLineColour(unsigned i);
-  void drawThinLines(const ScreenMap& screen, float pixelsPerUnit);
-  void setThinLines(const ScreenMap& screen, std::size_t count, int firstRow, int endRow);
+  void drawThinLines(const MapProjection& screen, float pixelsPerUnit);
+  void setThinLines(const MapProjection& screen, std::size_t count, int firstRow, int endRow);
   void layImageOverView(int width, int height);
-  void drawWideLines(const ScreenMap& screen, float pixelsPerUnit);
-  void drawStations(const ScreenMap& screen, float pixelsPerUnit);
+  void drawWideLines(const MapProjection& screen, float pixelsPerUnit);
+  void drawStations(const MapProjection& screen, float pixelsPerUnit);
   void drawDiscs(std::size_t first, std::size_t count, float pixels, bool rims);
-  void drawBigStations(const ScreenMap& screen, std::size_t first, float pixelsPerUnit);
+  void drawBigStations(const MapProjection& screen, std::size_t first, float pixelsPerUnit);
   void makeDiscTexture();
-  void drawLabels(tlp::Camera* camera, const ScreenMap& screen, float pixelsPerUnit);
+  void drawLabels(tlp::Camera* camera, const MapProjection& screen, float pixelsPerUnit);
   float smallestLabelledRadius(tlp::GlLabel& label, tlp::Camera* camera, float pixelsPerUnit);
   void drawLabel(tlp::GlLabel& label, const Station& s, const tlp::Coord& centre, bool selected,
                  tlp::OcclusionTest* occlusion, tlp::Camera* camera, float pixels);
-  std::vector<int> cellsAround(float x, float y, float reach) const;
+  // Calls visit(cell) for every cell of the grid that the box from (x0, y0) to
+  // (x1, y1) touches.
+  template <typename Visit>
+  void forCellsIn(float x0, float y0, float x1, float y1, Visit visit) const;
   int cellOf(float x, float y) const;
 
   tlp::GlGraphInputData* input;

@@ -2,6 +2,7 @@
 
 #include "interaction/FlatMapDrawing.h"
 #include "interaction/MapNavigator.h"
+#include "interaction/MapProjection.h"
 
 #include <QTimer>
 #include <QWindow>
@@ -10,7 +11,6 @@
 #include <tulip/GlGraphInputData.h>
 #include <tulip/GlLayer.h>
 #include <tulip/GlScene.h>
-#include <tulip/Camera.h>
 
 MapGlWidget::MapGlWidget(QWidget* parent) : tlp::GlMainWidget(parent) {}
 
@@ -81,11 +81,8 @@ void MapGlWidget::dropFlatDrawing() {
 bool MapGlWidget::pickElement(int x, int y, tlp::SelectedEntity& picked, bool nodes, bool edges) {
   if (!hasPlainLines())
     return pickNodesEdges(x, y, picked, nullptr, nodes, edges);
-  tlp::Camera& camera = getScene()->getGraphCamera();
   makeCurrent();
-  const tlp::Coord centre = camera.getCenter();
-  const float pixelsPerUnit =
-      (camera.worldTo2DViewport(centre + tlp::Coord(1, 0, 0)) - camera.worldTo2DViewport(centre)).norm();
+  const float pixelsPerUnit = MapProjection(getScene()->getGraphCamera()).pixelsPerUnit();
   if (!(pixelsPerUnit > 0))
     return false;
   const tlp::Coord at = MapNavigator::mapPointAt(this, QPointF(x, y));

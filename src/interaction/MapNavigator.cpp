@@ -1,6 +1,7 @@
 #include "interaction/MapNavigator.h"
 
 #include "interaction/MapGlWidget.h"
+#include "interaction/MapProjection.h"
 
 #include <QKeyEvent>
 #include <QWheelEvent>
@@ -30,24 +31,11 @@ constexpr double kFitMarginUpDown = 50;
 
 } // namespace
 
-// The library's own inverse, Camera::viewportTo3DWorld, mirrors its result about
-// the centre in Tulip 5.4; this inverts the forward projection instead, which is
-// affine for the map's flat camera.
 tlp::Coord MapNavigator::mapPointAt(tlp::GlMainWidget* view, const QPointF& at) {
   view->makeCurrent();
-  const tlp::Camera& camera = view->getScene()->getGraphCamera();
-  const tlp::Coord centre = camera.getCenter();
-  const tlp::Coord origin = camera.worldTo2DViewport(centre);
-  const tlp::Coord alongX = camera.worldTo2DViewport(centre + tlp::Coord(1, 0, 0)) - origin;
-  const tlp::Coord alongY = camera.worldTo2DViewport(centre + tlp::Coord(0, 1, 0)) - origin;
   const double ratio = view->devicePixelRatioF();
-  const double dx = at.x() * ratio - origin[0];
-  const double dy = (view->height() - at.y()) * ratio - origin[1];
-  const double determinant = double(alongX[0]) * alongY[1] - double(alongX[1]) * alongY[0];
-  if (determinant == 0)
-    return centre;
-  return centre + tlp::Coord(float((dx * alongY[1] - dy * alongY[0]) / determinant),
-                             float((alongX[0] * dy - alongX[1] * dx) / determinant), 0);
+  return MapProjection(view->getScene()->getGraphCamera())
+      .mapPoint(at.x() * ratio, (view->height() - at.y()) * ratio);
 }
 
 namespace {
